@@ -1,0 +1,43 @@
+# Shared helpers for every subsystem library, test and benchmark.
+
+function(lucivane_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(LUCIVANE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(LUCIVANE_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# lucivane_library(<name> <dir-relative-to-this-list> [DEPS ...])
+# A static library from every .cpp in the calling directory, aliased lucivane::<name>.
+# Headers are included from the repository root ("dib/cDIB32.h").
+function(lucivane_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(lucivane_${name} STATIC ${sources} ${headers})
+  add_library(lucivane::${name} ALIAS lucivane_${name})
+  target_include_directories(lucivane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(lucivane_${name} PUBLIC ${ARG_DEPS})
+  set_target_properties(lucivane_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  lucivane_warnings(lucivane_${name})
+  if(LUCIVANE_SANITIZE)
+    target_link_options(lucivane_${name} INTERFACE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# lucivane_test(<name> DEPS ... [ENV ...]): one GoogleTest executable from every .cpp in the
+# calling directory, registered with ctest.
+function(lucivane_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS;ENV" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name}_tests ${sources})
+  target_link_libraries(${name}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  lucivane_warnings(${name}_tests)
+  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENV}")
+endfunction()

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test, then builds the Qt-free
+# libraries again under AddressSanitizer + UndefinedBehaviorSanitizer and runs their tests.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+bash scripts/install-deps.sh "${LUCIVANE_BUILD_PACKAGES[@]}" "${LUCIVANE_GUI_PACKAGES[@]}" \
+  "${LUCIVANE_TEST_PACKAGES[@]}"
+jobs=$(nproc)
+
+echo "== build and test (all) =="
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
+
+echo "== build and test (Qt-free, ASan + UBSan) =="
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --preset asan -j "$jobs"
