@@ -30,11 +30,16 @@ function(lucivane_library name)
   endif()
 endfunction()
 
-# lucivane_test(<name> DEPS ... [ENV ...]): one GoogleTest executable from every .cpp in the
-# calling directory, registered with ctest.
+# lucivane_test(<name> [QT] DEPS ... [ENV ...]): one GoogleTest executable from every .cpp in the
+# calling directory, registered with ctest. QT adds an entry point that creates a QApplication
+# (offscreen unless QT_QPA_PLATFORM says otherwise).
 function(lucivane_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "DEPS;ENV" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(ARG_QT)
+    list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/qt_main.cpp)
+    list(APPEND ARG_DEPS Qt6::Widgets)
+  endif()
   add_executable(${name}_tests ${sources})
   target_link_libraries(${name}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
