@@ -1,0 +1,33 @@
+#pragma once
+// The process-wide GDI state: the handle table, the stock bitmap and the screen source.
+// Single-threaded by design: every call comes from the user-interface thread, so nothing locks.
+
+#include <cstdint>
+
+#include "platform/gdi/HandleTable.h"
+#include "platform/gdi/Surface.h"
+
+namespace gdi {
+
+class GdiState {
+  public:
+    static GdiState& Instance();
+
+    HandleTable& Objects() { return objects_; }
+
+    // The 1 × 1 bitmap every new memory DC starts with; made on first use, never deleted and
+    // never counted as live. 0 only when it could not be made.
+    uint32_t StockBitmap();
+
+    const ScreenSource& Screen() const { return screen_; }
+    void SetScreen(ScreenSource source) { screen_ = std::move(source); }
+
+  private:
+    GdiState() = default;
+
+    HandleTable objects_;
+    uint32_t stockBitmap_ = 0;
+    ScreenSource screen_;
+};
+
+}  // namespace gdi
