@@ -1,0 +1,147 @@
+#include "platform/Form.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <unordered_map>
+
+#include "platform/FormWindow.h"
+#include "platform/Program.h"
+
+namespace {
+
+std::unordered_map<uint32_t, Form*>& HandleTable() {
+    static std::unordered_map<uint32_t, Form*> table;
+    return table;
+}
+
+int g_loadedCount = 0;
+uint32_t g_nextHandle = 0x00010000;
+
+uint32_t NewHandle(Form* form) {
+    auto& table = HandleTable();
+    uint32_t h;
+    do {
+        h = g_nextHandle++;
+    } while (h == 0 || table.count(h) != 0);
+    table.emplace(h, form);
+    return h;
+}
+
+}  // namespace
+
+Form::Form() = default;
+
+Form::~Form() {
+    // Dropped while loaded: the window goes without Form_Unload.
+    if (m_window) {
+        HandleTable().erase(m_hWnd);
+        --g_loadedCount;
+        delete m_window;
+        m_window = nullptr;
+    }
+    EndModalLoop();
+}
+
+void Form::Load() {
+    if (m_window) return;
+    m_window = new FormWindow(*this);
+    m_hWnd = NewHandle(this);
+    ++g_loadedCount;
+    InitializeComponent(*m_window);
+    Form_Load();
+}
+
+void Form::Show(int Modal, Form* OwnerForm) {
+    Load();
+    if (!m_window) return;
+    const bool modal = Modal == vbModal;
+    if (modal && m_modalLoop) return;  // already shown modally
+
+    if (modal && !m_window->isVisible()) {
+        m_window->setWindowModality(Qt::ApplicationModal);
+        if (OwnerForm && OwnerForm != this && OwnerForm->m_window) {
+            m_window->winId();
+            OwnerForm->m_window->winId();
+            m_window->windowHandle()->setTransientParent(OwnerForm->m_window->windowHandle());
+        }
+    }
+    if (m_windowState == vbMaximized) {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            m_window->setGeometry(screen->geometry());
+        m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
+    }
+    QPointer<Form> self(this);
+    m_window->show();
+    if (!modal) return;
+    // Show may already have run handlers that hid or unloaded the form.
+    if (!self || !m_window || !m_window->isVisible()) return;
+
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    if (!self) return;
+    m_modalLoop = nullptr;
+    if (m_window && !m_window->isVisible()) m_window->setWindowModality(Qt::NonModal);
+}
+
+void Form::Hide() {
+    if (m_window) m_window->hide();
+    EndModalLoop();
+}
+
+void Form::Unload() {
+    if (!m_window) return;
+    QPointer<Form> self(this);
+    int16_t cancel = 0;
+    Form_Unload(cancel);
+    if (!self || cancel != 0) return;
+    DestroyWindow();
+}
+
+void Form::DestroyWindow() {
+    if (!m_window) return;
+    FormWindow* window = m_window;
+    m_window = nullptr;
+    HandleTable().erase(m_hWnd);
+    m_hWnd = 0;
+    // The window may be in the middle of delivering the event that led here.
+    window->hide();
+    window->deleteLater();
+    EndModalLoop();
+    if (--g_loadedCount == 0) Program::LastFormUnloaded();
+}
+
+void Form::EndModalLoop() {
+    if (m_modalLoop) m_modalLoop->quit();
+}
+
+bool Form::Visible() const { return m_window && m_window->isVisible(); }
+
+uint32_t Form::hWnd() {
+    Load();
+    return m_hWnd;
+}
+
+void Form::Refresh() {
+    if (m_window) m_window->repaint();
+}
+
+QWidget* Form::Window() const { return m_window; }
+
+void Form::Move(QWidget* control, int left, int top) {
+    if (control) control->move(left, top);
+}
+
+Form* Form::FromHandle(uint32_t handle) {
+    auto& table = HandleTable();
+    auto it = table.find(handle);
+    return it == table.end() ? nullptr : it->second;
+}
+
+int Form::LoadedCount() { return g_loadedCount; }
+
+void Form::Form_MouseMove(int16_t, int16_t, float, float) {}
+
+void Form::Form_Unload(int16_t&) {}

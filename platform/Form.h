@@ -1,0 +1,101 @@
+#pragma once
+// A form: one top-level window of the program with its event handlers.
+//
+// The form object lives as long as its program-wide instance holds it (see FormInstance); its
+// window exists only while the form is loaded. Load() builds the window from the form's design
+// data (InitializeComponent) and runs Form_Load; Unload() runs Form_Unload and destroys the
+// window, so the next reference loads it afresh while member state of the object survives.
+//
+// Events reach the handlers on the user-interface thread:
+//   Form_Load      once per load, before the window is shown;
+//   Form_Activate  when the shown window has been mapped and exposed, and again whenever it is
+//                  activated after having lost activation;
+//   Form_Paint     when the window needs painting, and from Refresh();
+//   Form_MouseMove for every mouse move over the window (mouse tracking is on), with buttons
+//                  (1 left, 2 right, 4 middle), shift state (1 Shift, 2 Ctrl, 4 Alt) and the
+//                  position in device pixels of the client area;
+//   Form_Unload    before the window is destroyed; setting Cancel non-zero keeps it loaded.
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+
+class QEventLoop;
+class QWidget;
+class FormWindow;
+
+class Form : public QObject {
+public:
+    Form();
+    ~Form() override;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Window states as the design data gives them.
+    static constexpr int vbNormal = 0;
+    static constexpr int vbMaximized = 2;
+    static constexpr int vbModal = 1;
+
+    // Creates the window and runs Form_Load; does nothing when already loaded. The handler may
+    // unload the form again, in which case IsLoaded() is false afterwards.
+    void Load();
+
+    // Loads if needed and shows the window. Modal (mode 1) blocks the rest of the program's
+    // windows, runs a nested event loop and returns only when this form has been hidden or
+    // unloaded; the owner, when given and loaded, becomes the window's transient parent.
+    void Show(int Modal = 0, Form* OwnerForm = nullptr);
+
+    // Hides without unloading; ends a modal Show of this form.
+    void Hide();
+
+    // Runs Form_Unload and destroys the window; ends a modal Show of this form. Does nothing
+    // when the form is not loaded. When the last loaded form goes, the program ends.
+    void Unload();
+
+    bool IsLoaded() const { return m_window != nullptr; }
+    bool Visible() const;
+
+    // The window's 32-bit handle; loads the form when needed. Never 0 for a loaded form.
+    uint32_t hWnd();
+
+    // Repaints at once through Form_Paint (nothing when not loaded).
+    void Refresh();
+
+    // The window while loaded, else nullptr.
+    QWidget* Window() const;
+
+    // Moves a control to (left, top) in pixels, keeping its size.
+    static void Move(QWidget* control, int left, int top);
+
+    // The loaded form owning a window handle; nullptr for 0, stale or unknown handles.
+    static Form* FromHandle(uint32_t handle);
+
+    // Number of loaded forms in the program.
+    static int LoadedCount();
+
+protected:
+    // Builds the controls on a fresh window and sets its design properties (caption, frame,
+    // size, font, icon); runs at every load, before Form_Load.
+    virtual void InitializeComponent(QWidget& window) = 0;
+
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Paint() {}
+    virtual void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    virtual void Form_Unload(int16_t& Cancel);
+
+    // Design property: vbMaximized makes the shown window cover the primary screen.
+    void SetWindowState(int state) { m_windowState = state; }
+    int WindowState() const { return m_windowState; }
+
+private:
+    friend class FormWindow;
+
+    void EndModalLoop();
+    void DestroyWindow();
+
+    FormWindow* m_window = nullptr;
+    uint32_t m_hWnd = 0;
+    int m_windowState = vbNormal;
+    QPointer<QEventLoop> m_modalLoop;
+};
