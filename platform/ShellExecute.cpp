@@ -27,8 +27,7 @@ ShellOpener SetShellOpener(ShellOpener opener) {
 }
 
 int32_t ShellExecuteA(uint32_t /*hwnd*/, const char* /*operation*/, const char* file,
-                      const char* /*parameters*/, const char* /*directory*/,
-                      int32_t /*showCmd*/) {
+                      const char* /*parameters*/, const char* /*directory*/, int32_t /*showCmd*/) {
     if (file == nullptr || *file == '\0') return kShellErrorFileNotFound;
     // QProcess encodes arguments with the locale's encoding again, so the opener gets the
     // caller's bytes back unchanged.

@@ -217,7 +217,7 @@ void PromoBar::Search() {
 
 void PromoBar::OpenLink(const QString& Address) {
     const QByteArray narrow = Address.toLocal8Bit();
-    const int32_t result = platform::ShellExecuteA(0, nullptr, narrow.constData(), nullptr,
-                                                   nullptr, 1);
+    const int32_t result =
+        platform::ShellExecuteA(0, nullptr, narrow.constData(), nullptr, nullptr, 1);
     static_cast<void>(result);
 }

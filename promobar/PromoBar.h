@@ -26,7 +26,7 @@ class PromoBar : public QWidget {
     Q_OBJECT
     Q_CLASSINFO("RegisteredName", "Lucivane.PromoBar")
 
-public:
+  public:
     static constexpr const char* kRegisteredName = "Lucivane.PromoBar";
     static constexpr int kDesignWidth = 287;
     static constexpr int kDesignHeight = 50;
@@ -44,11 +44,11 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void Label1_Click(int Index);
     void Label1_MouseMove(int Index, int Button, int Shift, float X, float Y);
     void UserControl_MouseMove(int Button, int Shift, float X, float Y);
