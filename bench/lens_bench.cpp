@@ -1,0 +1,152 @@
+// Lens optics timings: building the table, drawing one lens frame, and the memory floor a frame
+// is measured against (a memcpy of as many bytes as a frame must move: the whole table plus
+// both lens squares). Ends with a table of frame / floor ratios.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dib/cDIB32.h"
+#include "lens/mLens.h"
+
+namespace {
+
+constexpr int32_t kFactor = 75;
+
+size_t FloorBytes(int32_t R) {
+    const size_t side = 2 * static_cast<size_t>(R) + 1;
+    const size_t square = 2 * static_cast<size_t>(R);
+    return side * side * sizeof(mLens::tLensOffset) + 2 * square * square * 4;
+}
+
+void FillNoise(cDIB32& dib) {
+    uint32_t x = 0x12345678u;
+    for (size_t k = 0; k < static_cast<size_t>(dib.Width()) * dib.Height(); ++k) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        dib.DIBitsPtr()[k] = x;
+    }
+}
+
+void BM_BuildLookUpTable(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    const int16_t convex = state.range(1) != 0 ? -1 : 0;
+    for (auto _ : state) {
+        mLens::BuildLookUpTable(R, kFactor, convex);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_ApplyLens(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    mLens::BuildLookUpTable(R, kFactor, state.range(1) != 0 ? -1 : 0);
+    mLens::SetColorMask(0xFFFFFF);
+    cDIB32 src, dst;
+    if (src.Create(2 * R, 2 * R) == 0 || dst.Create(2 * R, 2 * R) == 0) {
+        state.SkipWithError("surface creation failed");
+        return;
+    }
+    FillNoise(src);
+    for (auto _ : state) {
+        mLens::ApplyLens(src, dst);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FloorBytes(R)));
+}
+
+// The transfer as a plain loop over every table entry, for comparison.
+void BM_ApplyLensPlainLoop(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    mLens::BuildLookUpTable(R, kFactor, state.range(1) != 0 ? -1 : 0);
+    const uint32_t mask = 0xFFFFFF;
+    cDIB32 src, dst;
+    if (src.Create(2 * R, 2 * R) == 0 || dst.Create(2 * R, 2 * R) == 0) {
+        state.SkipWithError("surface creation failed");
+        return;
+    }
+    FillNoise(src);
+    const auto& table = mLens::LookUpTable();
+    const int32_t w = 2 * R;
+    for (auto _ : state) {
+        const uint32_t* s = src.DIBitsPtr();
+        uint32_t* d = dst.DIBitsPtr();
+        const mLens::tLensOffset* e = table.Data();
+        for (int32_t i = -R; i <= R; ++i) {
+            for (int32_t j = -R; j <= R; ++j, ++e) {
+                if (e->OffsetX > -R || e->OffsetY > -R) {
+                    d[(R + i) * w + R + j] = s[(R + e->OffsetY) * w + R + e->OffsetX] & mask;
+                }
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Floor(benchmark::State& state) {
+    const size_t bytes = FloorBytes(static_cast<int32_t>(state.range(0)));
+    std::vector<unsigned char> from(bytes, 1), to(bytes, 0);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+BENCHMARK(BM_BuildLookUpTable)
+    ->ArgsProduct({{50, 150, 250}, {1, 0}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyLens)->ArgsProduct({{50, 150, 250}, {1, 0}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyLensPlainLoop)->ArgsProduct({{50, 150, 250}, {1}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Floor)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
+
+// Prints as usual and keeps each run's time per iteration for the ratio table.
+class CollectingReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double Time(const std::string& name) const {
+        const auto it = m_Times.find(name);
+        return it == m_Times.end() ? 0.0 : it->second;
+    }
+
+  private:
+    std::map<std::string, double> m_Times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nApplyLens / floor (factor %d; target <= 1.0)\n", kFactor);
+    std::printf("%6s %12s %14s %14s %9s %9s %11s\n", "R", "floor us", "convex us", "concave us",
+                "convex", "concave", "plain loop");
+    for (int R : {50, 150, 250}) {
+        const std::string r = std::to_string(R);
+        const double floor = reporter.Time("BM_Floor/" + r);
+        const double convex = reporter.Time("BM_ApplyLens/" + r + "/1");
+        const double concave = reporter.Time("BM_ApplyLens/" + r + "/0");
+        const double plain = reporter.Time("BM_ApplyLensPlainLoop/" + r + "/1");
+        if (floor <= 0) continue;
+        std::printf("%6d %12.1f %14.1f %14.1f %9.2f %9.2f %11.2f\n", R, floor, convex, concave,
+                    convex / floor, concave / floor, plain / floor);
+    }
+    return 0;
+}
