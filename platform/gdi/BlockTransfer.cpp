@@ -90,7 +90,8 @@ struct SourcePlane {
     int64_t stride;  // in pixels
     int64_t ox, oy;  // surface coordinates of base[0]
 
-    const uint32_t* Row(int64_t sy) const { return base + (sy - oy) * stride - ox; }
+    // The row holding source line sy; column sx is at index sx - ox.
+    const uint32_t* Row(int64_t sy) const { return base + (sy - oy) * stride; }
 };
 
 struct FreeDeleter {
@@ -171,9 +172,9 @@ void CopyBox(const SurfaceView& dst, const SourcePlane& src, const AxisMap& mx, 
             // Enlarging vertically repeats the row just written.
             std::memcpy(out, previousRow, static_cast<size_t>(w) * 4);
         } else if (rowShift) {
-            std::memcpy(out, src.Row(sy) + sx0, static_cast<size_t>(w) * 4);
+            std::memcpy(out, src.Row(sy) + (sx0 - src.ox), static_cast<size_t>(w) * 4);
         } else {
-            const uint32_t* in = src.Row(sy) + src.ox;
+            const uint32_t* in = src.Row(sy);
             for (int64_t k = 0; k < w; ++k) out[k] = in[columns[k]];
         }
         previousSy = sy;

@@ -5,8 +5,10 @@
 namespace gdi {
 
 GdiState& GdiState::Instance() {
-    static GdiState state;
-    return state;
+    // Never destroyed: surfaces held in other static objects may release their handles during
+    // exit, after function-local statics made later would already be gone.
+    static GdiState* state = new GdiState();
+    return *state;
 }
 
 uint32_t GdiState::StockBitmap() {
