@@ -67,7 +67,7 @@ class MemSurface {
     std::vector<uint32_t> Snapshot() const {
         return std::vector<uint32_t>(pixels_, pixels_ + width_ * height_);
     }
-    // Every pixel distinct and non-zero: (x, y) → 0x00YYXX + tag.
+    // Every pixel distinct and non-zero.
     void FillPattern(uint32_t tag) {
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x) at(x, y) = tag + (y << 8) + x + 1;
