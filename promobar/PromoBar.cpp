@@ -37,6 +37,13 @@ QFont SongFont(qreal points, bool underline) {
     return font;
 }
 
+// Children would take the bar's button background role and its contrasting button text role;
+// the labels paint with their own window and text colours instead.
+void UseOwnColorRoles(QWidget* widget) {
+    widget->setBackgroundRole(QPalette::Window);
+    widget->setForegroundRole(QPalette::WindowText);
+}
+
 void SetTextColor(QWidget* widget, uint32_t bgr) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, FromColorRef(bgr));
@@ -77,6 +84,7 @@ PromoBar::PromoBar(QWidget* parent) : QWidget(parent) {
     Label2_->setGeometry(176, 8, 101, 18);
     Label2_->setAlignment(Qt::AlignCenter);
     Label2_->setFont(SongFont(10.5, false));
+    UseOwnColorRoles(Label2_);
     Label2_->setAutoFillBackground(true);
     {
         QPalette palette = Label2_->palette();
@@ -94,6 +102,7 @@ PromoBar::PromoBar(QWidget* parent) : QWidget(parent) {
         link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         link->setFont(SongFont(9, true));
         link->setCursor(linkCursor);
+        UseOwnColorRoles(link);
         link->setMouseTracking(true);
         link->installEventFilter(this);
         Label1_[i] = link;

@@ -128,6 +128,29 @@ TEST_F(PromoBarTest, ChildrenSitWhereTheLayoutPutsThem) {
     EXPECT_EQ(bar.LinkForeColor(5), 0u);
 }
 
+// What is painted, not just what the palettes hold: the bar's button background role must not
+// leak into the labels.
+TEST_F(PromoBarTest, PaintsTheButtonAndLinkColours) {
+    auto count = [](const QImage& image, QRect area, QColor colour) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) n += image.pixelColor(x, y) == colour;
+        }
+        return n;
+    };
+    const QRect button(176, 8, 101, 18), link2(8 + 56 * 2, 32, 49, 17);
+    QImage image = bar.grab().toImage();
+    EXPECT_GT(count(image, button, QColor(192, 192, 255)), 101 * 18 / 2);
+    EXPECT_GT(count(image, button, QColor(0, 0, 0)), 20);
+    EXPECT_GT(count(image, link2, QColor(0, 0, 192)), 20);
+    EXPECT_EQ(count(image, link2, QColor(255, 0, 0)), 0);
+
+    MoveTo(link2.center());
+    image = bar.grab().toImage();
+    EXPECT_GT(count(image, link2, QColor(255, 0, 0)), 20);
+    EXPECT_EQ(count(image, link2, QColor(0, 0, 192)), 0);
+}
+
 TEST_F(PromoBarTest, TabOrderIsBoxButtonLinksAndOnlyTheBoxTakesFocus) {
     std::vector<QWidget*> expected{Text1(), Label2()};
     for (int i = 0; i < PromoBar::kLinkCount; ++i) expected.push_back(Link(i));

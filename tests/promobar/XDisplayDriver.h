@@ -1,0 +1,24 @@
+#pragma once
+// A client connection to an X server that moves and clicks the pointer through XTest and reads
+// the screen back with XGetImage. X headers stay in the .cpp.
+
+#include <QImage>
+#include <QString>
+
+class XDisplayDriver {
+public:
+    explicit XDisplayDriver(const QString& display);
+    ~XDisplayDriver();
+    XDisplayDriver(const XDisplayDriver&) = delete;
+    XDisplayDriver& operator=(const XDisplayDriver&) = delete;
+
+    bool IsOpen() const { return display_ != nullptr; }
+    void MoveTo(int x, int y);
+    void Press(int button);
+    void Release(int button);
+    // The whole root window as RGB32.
+    QImage Grab();
+
+private:
+    void* display_ = nullptr;
+};
