@@ -34,6 +34,15 @@ void XDisplayDriver::Release(int button) {
     XSync(Dpy(display_), 0);
 }
 
+void XDisplayDriver::DoubleClick(int button) {
+    if (display_ == nullptr) return;
+    for (int i = 0; i < 2; ++i) {
+        XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 1, CurrentTime);
+        XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 0, CurrentTime);
+    }
+    XSync(Dpy(display_), 0);
+}
+
 QImage XDisplayDriver::Grab() {
     if (display_ == nullptr) return {};
     Display* dpy = Dpy(display_);

@@ -16,6 +16,8 @@ public:
     void MoveTo(int x, int y);
     void Press(int button);
     void Release(int button);
+    // Two presses and releases sent in one go, so the server stamps them close together.
+    void DoubleClick(int button);
     // The whole root window as RGB32.
     QImage Grab();
 

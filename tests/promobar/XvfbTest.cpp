@@ -141,10 +141,7 @@ TEST(PromoBarOnX, LooksRightHoversAndOpensTheClickedLink) {
     // A double-click on the search button searches once: two pages, no more.
     x.MoveTo(button.center().x(), button.center().y());
     QTest::qWait(600);
-    x.Press(1);
-    x.Release(1);
-    x.Press(1);
-    x.Release(1);
+    x.DoubleClick(1);
     calls = opener.WaitForCalls(3, 10000);
     QTest::qWait(1000);
     calls = opener.WaitForCalls(3, 0);
