@@ -25,9 +25,9 @@ struct tLensTap {
 
 class LookUpTableType {
   public:
-    // Radii above this are refused (the table would need hundreds of megabytes); Build then
+    // Radii above this are refused (a larger table would run to tens of megabytes); Build then
     // leaves the table empty.
-    static constexpr int32_t kMaxRadius = 2048;
+    static constexpr int32_t kMaxRadius = 1024;
 
     // Replaces the table with one of radius Radius (indices -Radius..Radius both ways), rounded
     // exactly as the lens arithmetic prescribes. Factor's sign is ignored; factors beyond
