@@ -8,6 +8,7 @@
 
 #include "platform/FormWindow.h"
 #include "platform/Program.h"
+#include "platform/gdi/Surface.h"
 
 namespace {
 
@@ -17,14 +18,14 @@ std::unordered_map<uint32_t, Form*>& HandleTable() {
 }
 
 int g_loadedCount = 0;
-uint32_t g_nextHandle = 0x00010000;
+uint32_t g_nextHandle = 0x00020000;
 
 uint32_t NewHandle(Form* form) {
     auto& table = HandleTable();
     uint32_t h;
     do {
         h = g_nextHandle++;
-    } while (h == 0 || table.count(h) != 0);
+    } while (h == 0 || h == gdi::kDesktopWindow || table.count(h) != 0);
     table.emplace(h, form);
     return h;
 }
@@ -38,6 +39,7 @@ Form::~Form() {
     if (m_window) {
         HandleTable().erase(m_hWnd);
         --g_loadedCount;
+        m_window->ReleaseSurface();
         delete m_window;
         m_window = nullptr;
     }
@@ -50,6 +52,7 @@ void Form::Load() {
     m_hWnd = NewHandle(this);
     ++g_loadedCount;
     InitializeComponent(*m_window);
+    if (m_ownDC) m_window->CreateSurface();
     Form_Load();
 }
 
@@ -72,6 +75,7 @@ void Form::Show(int Modal, Form* OwnerForm) {
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
+    m_window->FitSurface();
     QPointer<Form> self(this);
     m_window->show();
     if (!modal) return;
@@ -106,6 +110,7 @@ void Form::DestroyWindow() {
     m_window = nullptr;
     HandleTable().erase(m_hWnd);
     m_hWnd = 0;
+    window->ReleaseSurface();
     // The window may be in the middle of delivering the event that led here.
     window->hide();
     window->deleteLater();
@@ -125,8 +130,20 @@ uint32_t Form::hWnd() {
 }
 
 void Form::Refresh() {
-    if (m_window) m_window->repaint();
+    if (!m_window) return;
+    if (m_ownDC) {
+        Form_Paint();  // its drawing schedules the repaint of what it changed
+    } else {
+        m_window->repaint();
+    }
 }
+
+uint32_t Form::hDC() {
+    Load();
+    return m_window ? m_window->SurfaceDC() : 0;
+}
+
+QImage* Form::Surface() const { return m_window ? m_window->SurfaceImage() : nullptr; }
 
 QWidget* Form::Window() const { return m_window; }
 

@@ -15,12 +15,20 @@
 //                  (1 left, 2 right, 4 middle), shift state (1 Shift, 2 Ctrl, 4 Alt) and the
 //                  position in device pixels of the client area;
 //   Form_Unload    before the window is destroyed; setting Cancel non-zero keeps it loaded.
+//
+// A form with its own device context (SetOwnDC(true) in InitializeComponent) is drawn only
+// through hDC(): a persistent DC over a window surface, a 32-bit image of the client area in
+// device pixels, whose clip region stays selected across events. Each drawing call schedules a
+// repaint of the rectangles it changed, and the window's paint copies just those from the
+// surface. Such a form gets Form_Paint after each activation, after a resize and from
+// Refresh(), never for the presentation of its own drawing.
 
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
 
 class QEventLoop;
+class QImage;
 class QWidget;
 class FormWindow;
 
@@ -64,6 +72,14 @@ public:
     // The window while loaded, else nullptr.
     QWidget* Window() const;
 
+    // The window's persistent device context; loads the form when needed. 0 for a form
+    // without its own DC. The handle goes stale when the form unloads.
+    uint32_t hDC();
+
+    // The window surface behind hDC() (Format_RGB32, device pixels), while loaded; nullptr
+    // for a form without its own DC. Writing into it directly schedules no repaint.
+    QImage* Surface() const;
+
     // Moves a control to (left, top) in pixels, keeping its size.
     static void Move(QWidget* control, int left, int top);
 
@@ -88,6 +104,10 @@ protected:
     void SetWindowState(int state) { m_windowState = state; }
     int WindowState() const { return m_windowState; }
 
+    // Design property: the form draws through its own persistent device context.
+    void SetOwnDC(bool ownDC) { m_ownDC = ownDC; }
+    bool OwnDC() const { return m_ownDC; }
+
 private:
     friend class FormWindow;
 
@@ -97,5 +117,6 @@ private:
     FormWindow* m_window = nullptr;
     uint32_t m_hWnd = 0;
     int m_windowState = vbNormal;
+    bool m_ownDC = false;
     QPointer<QEventLoop> m_modalLoop;
 };

@@ -2,9 +2,13 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QtMath>
+#include <QPaintEvent>
 #include <QWindow>
 
 #include "platform/Form.h"
+#include "platform/gdi/Surface.h"
 
 namespace {
 
@@ -29,6 +33,8 @@ int16_t ShiftBits(Qt::KeyboardModifiers modifiers) {
 FormWindow::FormWindow(Form& form) : QWidget(nullptr, Qt::Window), m_form(form) {
     setMouseTracking(true);
 }
+
+FormWindow::~FormWindow() { ReleaseSurface(); }
 
 bool FormWindow::event(QEvent* e) {
     switch (e->type()) {
@@ -72,12 +78,88 @@ void FormWindow::ActivateLater() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (isVisible()) m_form.Form_Activate();
+            if (!isVisible()) return;
+            m_form.Form_Activate();
+            // A form drawing through its own DC paints once it is up, as a fresh window would.
+            if (m_hDC && isVisible()) m_form.Form_Paint();
         },
         Qt::QueuedConnection);
 }
 
-void FormWindow::paintEvent(QPaintEvent*) { m_form.Form_Paint(); }
+void FormWindow::PaintLater() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_hDC && isVisible()) m_form.Form_Paint();
+        },
+        Qt::QueuedConnection);
+}
+
+void FormWindow::paintEvent(QPaintEvent* e) {
+    if (!m_hDC) {
+        m_form.Form_Paint();
+        return;
+    }
+    // Only copy: the form's drawing already went into the surface.
+    QPainter p(this);
+    const qreal ratio = m_surface.devicePixelRatio();
+    for (const QRect& r : e->region()) {
+        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+        p.drawImage(QRectF(r), m_surface, source);
+    }
+}
+
+void FormWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (!m_hDC) return;
+    const QSize before = m_surface.size();
+    FitSurface();
+    if (m_surface.size() != before && isVisible()) PaintLater();
+}
+
+void FormWindow::CreateSurface() {
+    if (m_hDC) return;
+    m_hDC = gdi::CreateSurfaceDC({}, [this](const gdi::RECT& r) {
+        Present(r.left, r.top, r.right, r.bottom);
+    });
+    if (!m_hDC) return;
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    FitSurface();
+}
+
+void FormWindow::FitSurface() {
+    if (!m_hDC) return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize device(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (m_surface.size() == device && m_surface.devicePixelRatio() == ratio) return;
+    QImage next(device, QImage::Format_RGB32);
+    next.fill(palette().color(QPalette::Window));
+    if (!m_surface.isNull()) {
+        QPainter p(&next);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QPoint(0, 0), m_surface);
+    }
+    next.setDevicePixelRatio(ratio);
+    m_surface = std::move(next);
+    gdi::UpdateSurfaceDC(m_hDC, {reinterpret_cast<uint32_t*>(m_surface.bits()),
+                                 m_surface.width(), m_surface.height()});
+}
+
+void FormWindow::ReleaseSurface() {
+    if (!m_hDC) return;
+    gdi::ReleaseSurfaceDC(m_hDC);
+    m_hDC = 0;
+    m_surface = QImage();
+}
+
+void FormWindow::Present(int left, int top, int right, int bottom) {
+    // Device pixels to the logical pixels update() takes, rounded outwards.
+    const qreal ratio = m_surface.devicePixelRatio();
+    const int x0 = qFloor(left / ratio), y0 = qFloor(top / ratio);
+    const int x1 = qCeil(right / ratio), y1 = qCeil(bottom / ratio);
+    if (x1 > x0 && y1 > y0) update(QRect(x0, y0, x1 - x0, y1 - y0));
+}
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
     const qreal ratio = devicePixelRatioF();
