@@ -6,7 +6,7 @@
 #include <QString>
 
 class XDisplayDriver {
-public:
+  public:
     explicit XDisplayDriver(const QString& display);
     ~XDisplayDriver();
     XDisplayDriver(const XDisplayDriver&) = delete;
@@ -21,6 +21,6 @@ public:
     // The whole root window as RGB32.
     QImage Grab();
 
-private:
+  private:
     void* display_ = nullptr;
 };
