@@ -50,7 +50,22 @@ public:
                  int32_t StretchColorMode = gdi::COLORONCOLOR);
     void Destroy();
 
-    // Orientation, GetBestFitInfo and CopyToClipboard are declared here when they arrive.
+    // Mirrors (FlipH left to right, FlipV top to bottom, in the finished picture) and, with
+    // Rotate90, turns the picture a quarter turn anticlockwise, exchanging Width and Height;
+    // the turn re-creates the surface, so hDIBDC and DIBitsPtr must be fetched again. Any
+    // non-zero flag counts as set. On a Created surface raises Progress(y) after each source row
+    // of a turn and ProgressEnd once; on an Empty surface does nothing. If the turn's temporary
+    // copy cannot be made, nothing changes (no mirror either); if the surface cannot be
+    // re-created, it is left Empty. Listeners must not re-create or destroy this surface.
+    void Orientation(int16_t Rotate90, int16_t FlipH, int16_t FlipV);
+    // Where this surface fits, centred, into a DstW × DstH box: its natural size when it fits
+    // and StretchFit is 0, otherwise scaled by the smaller ratio (single precision, ties to even).
+    // A surface of width or height 0 that needs scaling gives all four values 0.
+    void GetBestFitInfo(int32_t DstW, int32_t DstH, int32_t& bfx, int32_t& bfy, int32_t& bfW,
+                        int32_t& bfH, int16_t StretchFit = 0);
+    // Puts a Width × Height copy of the pixels on the clipboard as a CF_BITMAP, which the
+    // clipboard then owns. Does nothing on an Empty surface or when the clipboard is held open.
+    void CopyToClipboard();
 
     // Events, delivered synchronously; nothing subscribes by default.
     std::function<void(int32_t p)> Progress;

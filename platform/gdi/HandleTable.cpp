@@ -16,6 +16,14 @@ uint32_t MakeHandle(ObjectKind kind, uint8_t generation, uint32_t index) {
 
 uint32_t HandleTable::Insert(std::unique_ptr<GdiObject> object, bool stock) {
     if (!object) return 0;
+    if (!stock && failCount_ > 0) {
+        if (failAfter_ > 0) {
+            --failAfter_;
+        } else {
+            --failCount_;
+            return 0;
+        }
+    }
     uint32_t index;
     if (free_.size() >= kMinFreeBeforeReuse || (slots_.size() >= kMaxSlots && !free_.empty())) {
         index = free_.front();

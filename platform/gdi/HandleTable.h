@@ -45,6 +45,15 @@ class HandleTable {
     // Live non-stock objects.
     uint32_t LiveCount() const { return live_; }
 
+    // Failure injection for tests: after `after` more successful non-stock inserts, the next
+    // `count` inserts fail (the object is destroyed and 0 returned). PendingFailures() tells how
+    // many of them have not happened yet.
+    void FailInserts(uint32_t count, uint32_t after) {
+        failCount_ = count;
+        failAfter_ = after;
+    }
+    uint32_t PendingFailures() const { return failCount_; }
+
   private:
     struct Slot {
         std::unique_ptr<GdiObject> object;
@@ -57,6 +66,8 @@ class HandleTable {
     std::vector<Slot> slots_;
     std::deque<uint32_t> free_;
     uint32_t live_ = 0;
+    uint32_t failCount_ = 0;
+    uint32_t failAfter_ = 0;
 };
 
 }  // namespace gdi
