@@ -3,6 +3,7 @@
 #include "platform/Program.h"
 
 int main(int argc, char** argv) {
-    return Program::Run(argc, argv, {QStringLiteral("Lucivane"), QStringLiteral(LUCIVANE_VERSION_TEXT)},
+    return Program::Run(argc, argv,
+                        {QStringLiteral("Lucivane"), QStringLiteral(LUCIVANE_VERSION_TEXT)},
                         [] { fMain->Show(); });
 }

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 class CaptionButton : public QPushButton {
-public:
+  public:
     using QPushButton::QPushButton;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
 };

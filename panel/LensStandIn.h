@@ -6,7 +6,7 @@
 #include "platform/FormInstance.h"
 
 class LensStandIn : public Form {
-protected:
+  protected:
     void InitializeComponent(QWidget& window) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 };

@@ -83,8 +83,8 @@ void MainForm::InitializeComponent(QWidget& window) {
     PromoBar1 = Place(new PromoBar(&window), 8, 184, 281, 49);
     PromoBar1->setVisible(false);
 
-    QWidget* order[] = {cmdStart,  cmdExit,   chkConvex,  lblColorMask,      cbColorMask,
-                        lblRadius, lblRadiusV, sbRadius,  lblFactor,         lblFactorV,
+    QWidget* order[] = {cmdStart,  cmdExit,           chkConvex, lblColorMask, cbColorMask,
+                        lblRadius, lblRadiusV,        sbRadius,  lblFactor,    lblFactorV,
                         sbFactor,  cmdRestoreDeskTop, PromoBar1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 

@@ -26,7 +26,7 @@ class QScrollBar;
 class PromoBar;
 
 class MainForm : public Form {
-public:
+  public:
     static constexpr int kClientWidth = 300;
     static constexpr int kClientHeight = 232;
     // Masks of the colour entries in list order, in pixel order 0x00RRGGBB.
@@ -58,12 +58,12 @@ public:
     QPointer<QPushButton> cmdRestoreDeskTop;
     QPointer<PromoBar> PromoBar1;
 
-protected:
+  protected:
     void InitializeComponent(QWidget& window) override;
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
 
-private:
+  private:
     void cmdStart_Click();
     void cmdExit_Click();
     void cmdRestoreDeskTop_Click();

@@ -6,7 +6,7 @@
 #include "platform/FormInstance.h"
 
 class RestoreForm : public Form {
-protected:
+  protected:
     void InitializeComponent(QWidget& window) override;
 };
 

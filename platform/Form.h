@@ -33,7 +33,7 @@ class QWidget;
 class FormWindow;
 
 class Form : public QObject {
-public:
+  public:
     Form();
     ~Form() override;
     Form(const Form&) = delete;
@@ -89,7 +89,7 @@ public:
     // Number of loaded forms in the program.
     static int LoadedCount();
 
-protected:
+  protected:
     // Builds the controls on a fresh window and sets its design properties (caption, frame,
     // size, font, icon); runs at every load, before Form_Load.
     virtual void InitializeComponent(QWidget& window) = 0;
@@ -108,7 +108,7 @@ protected:
     void SetOwnDC(bool ownDC) { m_ownDC = ownDC; }
     bool OwnDC() const { return m_ownDC; }
 
-private:
+  private:
     friend class FormWindow;
 
     void EndModalLoop();

@@ -17,7 +17,7 @@ class Form;
 
 // Common part of every instance: the program releases all of them at its end.
 class FormInstanceBase {
-public:
+  public:
     FormInstanceBase();
     virtual ~FormInstanceBase();
     FormInstanceBase(const FormInstanceBase&) = delete;
@@ -33,13 +33,13 @@ public:
     // Deletes the objects released so far (safe only outside their handlers).
     static void FlushReleased();
 
-protected:
+  protected:
     QPointer<Form> m_form;
 };
 
 template <class T>
 class FormInstance : public FormInstanceBase {
-public:
+  public:
     T& operator*() { return Get(); }
     T* operator->() { return &Get(); }
     T& Get() {

@@ -2,10 +2,10 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QtMath>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QWindow>
+#include <QtMath>
 
 #include "platform/Form.h"
 #include "platform/gdi/Surface.h"
@@ -119,9 +119,8 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
 
 void FormWindow::CreateSurface() {
     if (m_hDC) return;
-    m_hDC = gdi::CreateSurfaceDC({}, [this](const gdi::RECT& r) {
-        Present(r.left, r.top, r.right, r.bottom);
-    });
+    m_hDC = gdi::CreateSurfaceDC(
+        {}, [this](const gdi::RECT& r) { Present(r.left, r.top, r.right, r.bottom); });
     if (!m_hDC) return;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -142,8 +141,8 @@ void FormWindow::FitSurface() {
     }
     next.setDevicePixelRatio(ratio);
     m_surface = std::move(next);
-    gdi::UpdateSurfaceDC(m_hDC, {reinterpret_cast<uint32_t*>(m_surface.bits()),
-                                 m_surface.width(), m_surface.height()});
+    gdi::UpdateSurfaceDC(m_hDC, {reinterpret_cast<uint32_t*>(m_surface.bits()), m_surface.width(),
+                                 m_surface.height()});
 }
 
 void FormWindow::ReleaseSurface() {

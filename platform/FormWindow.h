@@ -8,7 +8,7 @@
 class Form;
 
 class FormWindow : public QWidget {
-public:
+  public:
     explicit FormWindow(Form& form);
     ~FormWindow() override;
 
@@ -23,7 +23,7 @@ public:
     uint32_t SurfaceDC() const { return m_hDC; }
     QImage* SurfaceImage() { return m_hDC ? &m_surface : nullptr; }
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
@@ -31,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
-private:
+  private:
     void ActivateLater();
     void PaintLater();
     void Present(int left, int top, int right, int bottom);

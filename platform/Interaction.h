@@ -6,7 +6,7 @@
 #include <functional>
 
 class Interaction {
-public:
+  public:
     // Message box styles and answers used by the program.
     static constexpr int vbOKOnly = 0;
     static constexpr int vbExclamation = 48;

@@ -15,7 +15,7 @@ struct ProgramInfo {
 };
 
 class Program {
-public:
+  public:
     // Runs the program; startup loads (and normally shows) the start-up form. Returns the
     // process exit status.
     static int Run(int& argc, char** argv, const ProgramInfo& info,

@@ -5,7 +5,9 @@
 
 namespace {
 
-QScreen* Primary() { return QGuiApplication::instance() ? QGuiApplication::primaryScreen() : nullptr; }
+QScreen* Primary() {
+    return QGuiApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
+}
 
 double TwipsPerPixel(double logicalDpi, double ratio) {
     return logicalDpi > 0 && ratio > 0 ? 1440.0 / (logicalDpi * ratio) : 0.0;

@@ -5,7 +5,7 @@
 // four answer 0.
 
 class Screen {
-public:
+  public:
     static double TwipsPerPixelX();
     static double TwipsPerPixelY();
     static double Width();

@@ -46,8 +46,8 @@ Xvfb::Xvfb(int width, int height) {
             dup2(null, 1);
             dup2(null, 2);
         }
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-noreset", "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -11,7 +11,7 @@
 typedef struct _XDisplay Display;
 
 class Xvfb {
-public:
+  public:
     Xvfb(int width, int height);
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
@@ -21,14 +21,14 @@ public:
     const std::string& name() const { return name_; }  // ":N"
     Display* display() const { return display_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string name_;
     Display* display_ = nullptr;
 };
 
 class ChildProcess {
-public:
+  public:
     // Starts `exe` with DISPLAY set to `display` and QT_QPA_PLATFORM unset.
     ChildProcess(const std::string& exe, const std::string& display);
     ~ChildProcess();
@@ -39,7 +39,7 @@ public:
     // Waits up to `ms` for the process to end; returns its wait status, or -1 on timeout.
     int Wait(int ms);
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 

@@ -110,11 +110,11 @@ TEST_F(PanelTest, ScrollBarsHaveTheirRangesAndSteps) {
 TEST(LensIconTest, IsALensOnATransparentGround) {
     const QImage icon = LensIconImage(24);
     ASSERT_EQ(icon.size(), QSize(24, 24));
-    EXPECT_EQ(qAlpha(icon.pixel(0, 23)), 0);   // corners stay clear
+    EXPECT_EQ(qAlpha(icon.pixel(0, 23)), 0);  // corners stay clear
     EXPECT_EQ(qAlpha(icon.pixel(23, 0)), 0);
-    EXPECT_EQ(qAlpha(icon.pixel(10, 10)), 255);  // the glass is opaque
+    EXPECT_EQ(qAlpha(icon.pixel(10, 10)), 255);                      // the glass is opaque
     EXPECT_GT(qBlue(icon.pixel(10, 13)), qRed(icon.pixel(10, 13)));  // and bluish
-    EXPECT_GT(qAlpha(icon.pixel(20, 20)), 0);   // the handle
+    EXPECT_GT(qAlpha(icon.pixel(20, 20)), 0);                        // the handle
 }
 
 }  // namespace

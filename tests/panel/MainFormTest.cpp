@@ -158,7 +158,7 @@ TEST_F(PanelTest, LinkBarAppearsFromTwentiethOfApril2012) {
 
 // Counts the show events a widget receives.
 class ShowCounter : public QObject {
-public:
+  public:
     int shows = 0;
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Show) ++shows;

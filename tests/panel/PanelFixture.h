@@ -22,7 +22,7 @@ struct RecordedMessage {
 };
 
 class PanelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Program::RunModeHook = [this] { return runMode; };
         Interaction::DateHook = [this] { return today; };

@@ -18,14 +18,14 @@
 namespace {
 
 class ProbeForm : public Form {
-public:
+  public:
     int loads = 0, activates = 0, paints = 0, unloads = 0, builds = 0;
     int16_t cancelUnload = 0;
     bool unloadInLoad = false;
     std::vector<std::array<float, 4>> moves;
     int persistent = 0;  // member state that must survive an unload
 
-protected:
+  protected:
     void InitializeComponent(QWidget& window) override {
         ++builds;
         window.resize(120, 80);
@@ -58,7 +58,7 @@ bool SpinUntil(F done) {
 }
 
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Program::EndHook = [this] { ++ends; };
     }
@@ -253,16 +253,6 @@ TEST_F(FormTest, MouseMovesArriveInDevicePixelsWithButtonsAndShift) {
     EXPECT_FLOAT_EQ(fProbe->moves[0][2], float(10.5 * ratio));
     EXPECT_FLOAT_EQ(fProbe->moves[0][3], float(20 * ratio));
     EXPECT_TRUE(w->hasMouseTracking());
-    fProbe->Unload();
-}
-
-TEST_F(FormTest, MoveKeepsTheControlSize) {
-    fProbe->Load();
-    auto* control = new QWidget(fProbe->Window());
-    control->setGeometry(1, 2, 30, 40);
-    Form::Move(control, 500, 600);
-    EXPECT_EQ(control->geometry(), QRect(500, 600, 30, 40));
-    Form::Move(nullptr, 1, 1);  // no control: nothing
     fProbe->Unload();
 }
 

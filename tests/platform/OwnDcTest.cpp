@@ -13,11 +13,11 @@
 namespace {
 
 class DcForm : public Form {
-public:
+  public:
     int paints = 0;
     std::function<void()> onPaint;
 
-protected:
+  protected:
     void InitializeComponent(QWidget& window) override {
         SetOwnDC(true);
         window.resize(64, 48);
@@ -32,7 +32,7 @@ FormInstance<DcForm> fDc;
 
 // Records the regions the window is asked to repaint.
 class PaintRecorder : public QObject {
-public:
+  public:
     QRegion painted;
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
@@ -50,7 +50,7 @@ void Fill(gdi::HDC dc, int l, int t, int r, int b, gdi::COLORREF colour) {
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0x00FFFFFFu; }
 
 class OwnDcTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Program::EndHook = [] {};
         objectsBefore = gdi::LiveObjectCount();
@@ -131,16 +131,6 @@ TEST_F(OwnDcTest, PaintsAfterActivationAndTheDcGoesStaleOnUnload) {
     // Reloading makes a new DC.
     EXPECT_NE(fDc->hDC(), 0u);
     fDc->Unload();
-}
-
-TEST_F(OwnDcTest, OrdinaryFormsHaveNoDc) {
-    class Plain : public Form {
-    protected:
-        void InitializeComponent(QWidget&) override {}
-    } plain;
-    EXPECT_EQ(plain.hDC(), 0u);
-    EXPECT_EQ(plain.Surface(), nullptr);
-    plain.Unload();
 }
 
 }  // namespace

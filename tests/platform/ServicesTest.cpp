@@ -30,41 +30,12 @@ TEST(ScreenTest, TwipsGiveTheScreenInDevicePixels) {
     EXPECT_GT(h, 0);
 }
 
-TEST(ProgramTest, RunModeIsOneUnlessReplaced) {
-    EXPECT_EQ(Program::RunMode(), 1);
-    Program::RunModeHook = [] { return 0; };
-    EXPECT_EQ(Program::RunMode(), 0);
-    Program::RunModeHook = nullptr;
-    EXPECT_EQ(Program::RunMode(), 1);
-}
-
 TEST(InteractionTest, OleDatesCountDaysFromTheEpoch) {
     EXPECT_EQ(Interaction::OleDate(QDate(1899, 12, 30)), 0.0);
     EXPECT_EQ(Interaction::OleDate(QDate(1900, 1, 1)), 2.0);
     EXPECT_EQ(Interaction::OleDate(QDate(2012, 4, 19)), 41018.0);
     EXPECT_EQ(Interaction::OleDate(QDate(2012, 4, 20)), 41019.0);
     EXPECT_EQ(Interaction::OleDate(QDate(1899, 12, 29)), -1.0);
-}
-
-TEST(InteractionTest, DateAndMessageBoxGoThroughTheirHooks) {
-    EXPECT_EQ(Interaction::Date(), QDate::currentDate());
-    Interaction::DateHook = [] { return QDate(2012, 4, 19); };
-    EXPECT_EQ(Interaction::Date(), QDate(2012, 4, 19));
-    Interaction::DateHook = nullptr;
-
-    QString text, title;
-    int style = -1;
-    Interaction::MsgBoxHook = [&](const QString& p, int b, const QString& t) {
-        text = p;
-        style = b;
-        title = t;
-        return Interaction::vbOK;
-    };
-    EXPECT_EQ(Interaction::MsgBox(QStringLiteral("x"), 48, QStringLiteral("y")), 1);
-    EXPECT_EQ(text, QStringLiteral("x"));
-    EXPECT_EQ(style, 48);
-    EXPECT_EQ(title, QStringLiteral("y"));
-    Interaction::MsgBoxHook = nullptr;
 }
 
 }  // namespace
