@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "panel/LensStandIn.h"
 #include "panel/RestoreForm.h"
+#include "platform/FormWindow.h"
 #include "promobar/PromoBar.h"
 #include "tests/panel/PanelFixture.h"
 
@@ -227,17 +227,18 @@ TEST_F(PanelTest, StartShowsTheLensModallyAndTheSettingsStay) {
         SCOPED_TRACE(opening);
         bool seen = false;
         QTimer::singleShot(0, [&] {
-            seen = fLens->Visible();
-            QWidget* w = fLens->Window();
-            EXPECT_EQ(w->windowModality(), Qt::ApplicationModal);
-            EXPECT_EQ(w->windowHandle()->transientParent(), f.Window()->windowHandle());
-            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
-                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(w, &release);
+            // The lens window is the modal form owned by the panel; closing it ends Start.
+            auto* lens = dynamic_cast<FormWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(lens, nullptr);
+            seen = lens->isVisible() && &lens->OwnerForm() != &f;
+            EXPECT_EQ(lens->windowHandle()->transientParent(), f.Window()->windowHandle());
+            EXPECT_EQ(lens->windowModality(), Qt::ApplicationModal);
+            lens->OwnerForm().Unload();
         });
         f.cmdStart->click();
         EXPECT_TRUE(seen);
-        EXPECT_FALSE(fLens->IsLoaded());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(Form::LoadedCount(), 1);
         EXPECT_EQ(f.cbColorMask->currentIndex(), 5);
         EXPECT_EQ(f.Lens_ColorMask(), 0x00FF00FFu);
         EXPECT_EQ(f.Lens_Radius(), 150);
@@ -248,14 +249,12 @@ TEST_F(PanelTest, StartShowsTheLensModallyAndTheSettingsStay) {
 TEST_F(PanelTest, ExitUnloadsEverythingAndEndsTheProgram) {
     MainForm& f = Start();
     f.cmdRestoreDeskTop->click();
-    fLens->Load();  // as if the lens were still loaded
     QPointer<QWidget> panel = f.Window();
     f.cmdExit->click();
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_FALSE(fMain.Exists());
     EXPECT_FALSE(fRestore.Exists());
-    EXPECT_FALSE(fLens.Exists());
     FormInstanceBase::FlushReleased();
     EXPECT_TRUE(panel.isNull());
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
