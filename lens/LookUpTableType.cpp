@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace mLens {
 
@@ -20,15 +21,40 @@ int32_t RoundNearestEven(double x) {
 
 }  // namespace
 
+template <class T>
+bool LookUpTableType::Buffer<T>::Resize(size_t n, size_t atLeast) {
+    if (n > m_Capacity) {
+        const size_t capacity = std::max(n, atLeast);
+        m_Data.reset();
+        m_Capacity = 0;
+        m_Data.reset(new (std::nothrow) T[capacity]);
+        if (!m_Data) return false;
+        m_Capacity = capacity;
+    }
+    m_Size = n;
+    return true;
+}
+
+void LookUpTableType::Clear() {
+    m_Radius = -1;
+    m_Entries.Clear();
+    m_HalfWidth.Clear();
+    m_Taps.Clear();
+}
+
 void LookUpTableType::Build(int32_t Radius, int32_t Factor, int16_t Convex) {
-    if (Radius < 0 || Radius > kMaxRadius) {
-        m_Radius = -1;
-        m_Entries.clear();
-        m_HalfWidth.clear();
-        m_Taps.clear();
+    Clear();
+    if (Radius < 0 || Radius > kMaxRadius) return;
+    const int32_t R = Radius;
+    const size_t side = static_cast<size_t>(2 * R + 1);
+    constexpr size_t kUsual = kUsualMaxRadius;
+    constexpr size_t kUsualSide = 2 * kUsual + 1;
+    if (!m_HalfWidth.Resize(static_cast<size_t>(R) + 1, kUsual + 1) ||
+        !m_Quadrant.Resize(static_cast<size_t>(R) * static_cast<size_t>(R), kUsual * kUsual) ||
+        !m_Entries.Resize(side * side, kUsualSide * kUsualSide)) {
+        Clear();
         return;
     }
-    const int32_t R = Radius;
     const int32_t F = std::abs(std::clamp(Factor, -150, 150));
 
     // Single-precision steps, each rounded from a double-precision value.
@@ -39,21 +65,19 @@ void LookUpTableType::Build(int32_t Radius, int32_t Factor, int16_t Convex) {
 
     // Row |i| holds the inside run j = -w..w: the disc j^2 + i^2 < b cut by the row. b <= R^2,
     // so inside offsets stay within R - 1 and the border rows and columns are never inside.
-    m_Radius = R;
-    m_HalfWidth.resize(static_cast<size_t>(R) + 1);
+    int32_t* const halfWidth = m_HalfWidth.Data();
     int32_t tapCount = 0;
     for (int32_t a = 0, w = R; a <= R; ++a) {
         while (w >= 0 && w * w + a * a >= b) --w;
-        m_HalfWidth[a] = w;
+        halfWidth[a] = w;
         if (w >= 0) tapCount += (a == 0 ? 1 : 2) * (2 * w + 1);
     }
 
     // One octant is computed; the quadrant follows by swapping j and i (s depends on j^2 + i^2
     // only), the rest by the sign symmetry of the rounding.
-    m_Quadrant.resize(static_cast<size_t>(R) * static_cast<size_t>(R));
-    tLensOffset* const q = m_Quadrant.data();
+    tLensOffset* const q = m_Quadrant.Data();
     for (int32_t i = 0; i < R; ++i) {
-        const int32_t w = m_HalfWidth[i];
+        const int32_t w = halfWidth[i];
         if (w < i) break;
         for (int32_t j = i; j <= w; ++j) {
             const double s =
@@ -73,15 +97,16 @@ void LookUpTableType::Build(int32_t Radius, int32_t Factor, int16_t Convex) {
         }
     }
 
-    const int32_t side = 2 * R + 1;
-    m_Entries.resize(static_cast<size_t>(side) * static_cast<size_t>(side));
-    m_Taps.resize(static_cast<size_t>(tapCount));
+    if (!m_Taps.Resize(static_cast<size_t>(tapCount), kUsualSide * kUsualSide)) {
+        Clear();
+        return;
+    }
     const tLensOffset marker{-R, -R};
-    tLensOffset* e = m_Entries.data();
-    tLensTap* t = m_Taps.data();
+    tLensOffset* e = m_Entries.Data();
+    tLensTap* t = m_Taps.Data();
     for (int32_t i = -R; i <= R; ++i) {
         const int32_t a = i < 0 ? -i : i;
-        const int32_t w = m_HalfWidth[a];
+        const int32_t w = halfWidth[a];
         if (w < 0) {
             e = std::fill_n(e, side, marker);
             continue;
@@ -96,6 +121,7 @@ void LookUpTableType::Build(int32_t Radius, int32_t Factor, int16_t Convex) {
         }
         e = std::fill_n(e, R - w, marker);
     }
+    m_Radius = R;
 }
 
 tLensOffset LookUpTableType::operator()(int32_t j, int32_t i) const {
@@ -103,13 +129,13 @@ tLensOffset LookUpTableType::operator()(int32_t j, int32_t i) const {
     if (R < 0) return {0, 0};
     if (j < -R || j > R || i < -R || i > R) return {-R, -R};
     const size_t side = static_cast<size_t>(2 * R + 1);
-    return m_Entries[static_cast<size_t>(i + R) * side + static_cast<size_t>(j + R)];
+    return m_Entries.Data()[static_cast<size_t>(i + R) * side + static_cast<size_t>(j + R)];
 }
 
 int32_t LookUpTableType::SpanHalfWidth(int32_t i) const {
     const int32_t R = m_Radius;
     if (R < 0 || i < -R || i > R) return -1;
-    return m_HalfWidth[static_cast<size_t>(i < 0 ? -i : i)];
+    return m_HalfWidth.Data()[i < 0 ? -i : i];
 }
 
 }  // namespace mLens

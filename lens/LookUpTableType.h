@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace mLens {
 
@@ -35,8 +35,8 @@ class LookUpTableType {
     // one above kMaxRadius leaves the table empty.
     void Build(int32_t Radius, int32_t Factor, int16_t Convex);
 
-    // Upper bound of both indices, R. -1 while the table is empty (before the first build or
-    // after a refused one), so that the transfer draws nothing.
+    // Upper bound of both indices, R. -1 while the table is empty (before the first build, or
+    // after a refused one or one whose memory could not be had), so the transfer draws nothing.
     int32_t Radius() const { return m_Radius; }
 
     // Entry (j, i): j is the column (horizontal offset), i the row. Indices outside -R..R read
@@ -44,22 +44,45 @@ class LookUpTableType {
     tLensOffset operator()(int32_t j, int32_t i) const;
 
     // All (2R + 1)^2 entries, row after row (i = -R..R), each row j = -R..R.
-    const tLensOffset* Data() const { return m_Entries.data(); }
-    size_t Count() const { return m_Entries.size(); }
+    const tLensOffset* Data() const { return m_Entries.Data(); }
+    size_t Count() const { return m_Entries.Size(); }
 
     // Derived at build time for the transfer. The inside entries of row i (|i| <= R) are the
     // contiguous run j = -w..w with w = SpanHalfWidth(i); w = -1 when the row has none.
     int32_t SpanHalfWidth(int32_t i) const;
     // The inside entries' offsets in storage order (row by row, left to right).
-    const tLensTap* Taps() const { return m_Taps.data(); }
-    size_t TapCount() const { return m_Taps.size(); }
+    const tLensTap* Taps() const { return m_Taps.Data(); }
+    size_t TapCount() const { return m_Taps.Size(); }
 
   private:
+    // Storage that only grows, is never initialised (every build writes all it uses) and is
+    // never copied when it grows; Resize reports false when the memory cannot be had. It grows
+    // to at least `atLeast` elements, so that rebuilds at other radii reuse it.
+    template <class T>
+    class Buffer {
+      public:
+        bool Resize(size_t n, size_t atLeast);
+        void Clear() { m_Size = 0; }
+        T* Data() { return m_Data.get(); }
+        const T* Data() const { return m_Data.get(); }
+        size_t Size() const { return m_Size; }
+
+      private:
+        std::unique_ptr<T[]> m_Data;
+        size_t m_Size = 0;
+        size_t m_Capacity = 0;
+    };
+
+    // Storage is sized for at least this radius on first use (the largest the panel offers).
+    static constexpr int32_t kUsualMaxRadius = 250;
+
+    void Clear();
+
     int32_t m_Radius = -1;
-    std::vector<tLensOffset> m_Entries;
-    std::vector<int32_t> m_HalfWidth;  // indexed by |i|, 0..R
-    std::vector<tLensTap> m_Taps;
-    std::vector<tLensOffset> m_Quadrant;  // scratch: j, i >= 0, kept to avoid reallocation
+    Buffer<tLensOffset> m_Entries;
+    Buffer<int32_t> m_HalfWidth;  // indexed by |i|, 0..R
+    Buffer<tLensTap> m_Taps;
+    Buffer<tLensOffset> m_Quadrant;  // scratch: j, i >= 0
 };
 
 }  // namespace mLens
