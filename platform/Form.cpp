@@ -77,6 +77,7 @@ void Form::Show(int Modal, Form* OwnerForm) {
     }
     m_window->FitSurface();
     QPointer<Form> self(this);
+    QPointer<Form> owner(OwnerForm);
     m_window->show();
     if (!modal) return;
     // Show may already have run handlers that hid or unloaded the form.
@@ -85,6 +86,11 @@ void Form::Show(int Modal, Form* OwnerForm) {
     QEventLoop loop;
     m_modalLoop = &loop;
     loop.exec(QEventLoop::DialogExec);
+    // The owner takes the focus back itself: there may be no window manager to hand it over.
+    if (owner && owner != self && owner->Visible()) {
+        owner->m_window->raise();
+        owner->m_window->activateWindow();
+    }
     if (!self) return;
     m_modalLoop = nullptr;
     if (m_window && !m_window->isVisible()) m_window->setWindowModality(Qt::NonModal);

@@ -50,7 +50,8 @@ class Form : public QObject {
 
     // Loads if needed and shows the window. Modal (mode 1) blocks the rest of the program's
     // windows, runs a nested event loop and returns only when this form has been hidden or
-    // unloaded; the owner, when given and loaded, becomes the window's transient parent.
+    // unloaded; the owner, when given and loaded, becomes the window's transient parent and
+    // is activated again when the modal display ends.
     void Show(int Modal = 0, Form* OwnerForm = nullptr);
 
     // Hides without unloading; ends a modal Show of this form.

@@ -178,6 +178,8 @@ TEST_F(FormTest, ModalShowReturnsOnlyAfterTheShownFormUnloads) {
     EXPECT_TRUE(unloadedInside);
     EXPECT_FALSE(fProbe->IsLoaded());
     EXPECT_TRUE(fOther->Visible());
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), fOther->Window());  // the owner has the focus back
     fOther->Unload();
 }
 
