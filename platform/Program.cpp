@@ -4,6 +4,7 @@
 
 #include "platform/Form.h"
 #include "platform/FormInstance.h"
+#include "platform/SystemClipboard.h"
 
 std::function<int()> Program::RunModeHook;
 std::function<void()> Program::EndHook;
@@ -22,6 +23,7 @@ int Program::Run(int& argc, char** argv, const ProgramInfo& info,
                  const std::function<void()>& startup) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    SystemClipboard::Install();
     QApplication::setApplicationName(info.name);
     QApplication::setApplicationVersion(info.version);
     // The program ends by its own rule: when no form is loaded any more.
