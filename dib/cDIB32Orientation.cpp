@@ -17,8 +17,7 @@ struct PixelView {
     int32_t columns = 0;
 
     uint32_t& operator()(int32_t x, int32_t y) const {
-        return bits[static_cast<size_t>(y) * static_cast<size_t>(columns) +
-                    static_cast<size_t>(x)];
+        return bits[static_cast<size_t>(y) * static_cast<size_t>(columns) + static_cast<size_t>(x)];
     }
 };
 

@@ -71,7 +71,9 @@ BOOL CloseClipboard() {
     return 1;
 }
 
-void SetClipboardPublisher(ClipboardPublisher publisher) { State().publisher = std::move(publisher); }
+void SetClipboardPublisher(ClipboardPublisher publisher) {
+    State().publisher = std::move(publisher);
+}
 
 namespace testing {
 

@@ -130,8 +130,8 @@ TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {
     EXPECT_TRUE(targets.contains("image/png")) << targets.constData();
 
     const QByteArray png = ReadClipboard(display, QStringLiteral("image/png"));
-    ASSERT_TRUE(png.startsWith("\x89PNG")) << "no PNG from the clipboard (" << png.size()
-                                           << " bytes)";
+    ASSERT_TRUE(png.startsWith("\x89PNG"))
+        << "no PNG from the clipboard (" << png.size() << " bytes)";
     const QImage image = QImage::fromData(png, "PNG");
     EXPECT_EQ(image.width(), kWidth);
     EXPECT_EQ(image.height(), kHeight);

@@ -40,7 +40,8 @@ struct Picture {
 
 Picture Read(const cDIB32& dib) {
     Picture p{dib.Width(), dib.Height(), {}};
-    if (dib.DIBitsPtr() != nullptr) p.px.assign(dib.DIBitsPtr(), dib.DIBitsPtr() + size_t(p.w) * p.h);
+    if (dib.DIBitsPtr() != nullptr)
+        p.px.assign(dib.DIBitsPtr(), dib.DIBitsPtr() + size_t(p.w) * p.h);
     return p;
 }
 
@@ -97,14 +98,14 @@ TEST(cDIB32Orientation, ThreeByTwoInEveryCombination) {
     };
     // Any non-zero value counts as set: -1, 1 and 7 are used alike.
     const Case cases[] = {
-        {0, 0, 0, {"abc", "def"}},        {0, -1, 0, {"cba", "fed"}},
-        {0, 0, 1, {"def", "abc"}},        {0, 7, -1, {"fed", "cba"}},
-        {-1, 0, 0, {"cf", "be", "ad"}},   {1, -1, 0, {"fc", "eb", "da"}},
-        {-1, 0, -1, {"ad", "be", "cf"}},  {7, 1, 1, {"da", "eb", "fc"}},
+        {0, 0, 0, {"abc", "def"}},       {0, -1, 0, {"cba", "fed"}},
+        {0, 0, 1, {"def", "abc"}},       {0, 7, -1, {"fed", "cba"}},
+        {-1, 0, 0, {"cf", "be", "ad"}},  {1, -1, 0, {"fc", "eb", "da"}},
+        {-1, 0, -1, {"ad", "be", "cf"}}, {7, 1, 1, {"da", "eb", "fc"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "Rotate90 " << c.rotate << " FlipH " << c.flipH
-                                          << " FlipV " << c.flipV);
+        SCOPED_TRACE(::testing::Message()
+                     << "Rotate90 " << c.rotate << " FlipH " << c.flipH << " FlipV " << c.flipV);
         cDIB32 dib;
         Write(dib, FromRows({"abc", "def"}));
         const gdi::HDC dc = dib.hDIBDC();
@@ -195,8 +196,8 @@ TEST(cDIB32Orientation, RandomTurnsAndMirrorsMatchThePixelModel) {
             dib.Orientation(turn ? -1 : 0, flipH ? -1 : 0, flipV ? -1 : 0);
             expected = Model(expected, turn, flipH, flipV);
 
-            ASSERT_EQ(Read(dib), expected) << "step " << step << " turn " << turn << " flipH "
-                                           << flipH << " flipV " << flipV;
+            ASSERT_EQ(Read(dib), expected)
+                << "step " << step << " turn " << turn << " flipH " << flipH << " flipV " << flipV;
             ASSERT_EQ(log.events, events);
         }
     }
@@ -265,16 +266,16 @@ TEST(cDIB32BestFit, WorkedExamples) {
     };
     const Case cases[] = {
         {400, 300, 200, 200, 0, {0, 25, 200, 150}},
-        {100, 50, 300, 300, 0, {100, 125, 100, 50}},   // fits: natural size, centred
-        {100, 50, 300, 300, -1, {0, 75, 300, 150}},    // stretched to fit
-        {4, 2, 1, 100, 0, {0, 50, 1, 0}},              // 0.5 goes to 0
-        {4, 6, 1, 100, 0, {0, 49, 1, 2}},              // 1.5 goes to 2
-        {100, 100, 50, 50, 0, {0, 0, 50, 50}},         // equal ratios: the height branch
-        {100, 50, 50, 400, 0, {0, 187, 50, 25}},       // too wide only: both scale by 1/2
-        {10, 10, 15, 15, 0, {2, 2, 10, 10}},           // odd remainder 5 truncates to 2
+        {100, 50, 300, 300, 0, {100, 125, 100, 50}},  // fits: natural size, centred
+        {100, 50, 300, 300, -1, {0, 75, 300, 150}},   // stretched to fit
+        {4, 2, 1, 100, 0, {0, 50, 1, 0}},             // 0.5 goes to 0
+        {4, 6, 1, 100, 0, {0, 49, 1, 2}},             // 1.5 goes to 2
+        {100, 100, 50, 50, 0, {0, 0, 50, 50}},        // equal ratios: the height branch
+        {100, 50, 50, 400, 0, {0, 187, 50, 25}},      // too wide only: both scale by 1/2
+        {10, 10, 15, 15, 0, {2, 2, 10, 10}},          // odd remainder 5 truncates to 2
         // The ratio 1/6 held in single precision lies just above it, so 3 × 1/6 is no tie.
         {3, 6, 1, 1, 0, {0, 0, 1, 1}},
-        {300, 200, 300, 200, 1, {0, 0, 300, 200}},     // stretch to its own size
+        {300, 200, 300, 200, 1, {0, 0, 300, 200}},  // stretch to its own size
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << " into " << c.dstW << " x "

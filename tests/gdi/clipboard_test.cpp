@@ -1,10 +1,11 @@
 // The in-process clipboard: open/close discipline, ownership of the bitmap handed to it, the
 // publisher, and the creation-failure seam used to test what happens when memory runs short.
+#include "platform/gdi/Clipboard.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/gdi/Clipboard.h"
 #include "platform/gdi/GdiTesting.h"
 
 namespace {
