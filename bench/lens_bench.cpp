@@ -111,7 +111,11 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+            if (run.error_occurred) continue;
+            // With repetitions the median stands for the benchmark; otherwise the single run.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                m_Times[run.run_name.str()] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1) {
                 m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
             }
         }
