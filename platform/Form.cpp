@@ -8,6 +8,8 @@
 
 #include "platform/FormWindow.h"
 #include "platform/Program.h"
+#include "platform/ScreenCopy.h"
+#include "platform/WindowServices.h"
 #include "platform/gdi/Surface.h"
 
 namespace {
@@ -37,17 +39,20 @@ Form::Form() = default;
 Form::~Form() {
     // Dropped while loaded: the window goes without Form_Unload.
     if (m_window) {
+        win::WindowDestroyed(m_hWnd);
         HandleTable().erase(m_hWnd);
         --g_loadedCount;
         m_window->ReleaseSurface();
         delete m_window;
         m_window = nullptr;
     }
+    ThawScreen();
     EndModalLoop();
 }
 
 void Form::Load() {
     if (m_window) return;
+    ScreenCopy::Install();
     m_window = new FormWindow(*this);
     m_hWnd = NewHandle(this);
     ++g_loadedCount;
@@ -76,6 +81,11 @@ void Form::Show(int Modal, Form* OwnerForm) {
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
     m_window->FitSurface();
+    if (m_frozenScreen && !m_window->isVisible()) {
+        // The screen as it is before this window maps; the window starts out showing it.
+        FreezeScreen();
+        m_window->FillSurface(ScreenCopy::FrozenImage());
+    }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);
     m_window->show();
@@ -114,14 +124,29 @@ void Form::DestroyWindow() {
     if (!m_window) return;
     FormWindow* window = m_window;
     m_window = nullptr;
+    // The pointer is always given back, and the lock goes with the window.
+    win::WindowDestroyed(m_hWnd);
     HandleTable().erase(m_hWnd);
     m_hWnd = 0;
     window->ReleaseSurface();
+    ThawScreen();
     // The window may be in the middle of delivering the event that led here.
     window->hide();
     window->deleteLater();
     EndModalLoop();
     if (--g_loadedCount == 0) Program::LastFormUnloaded();
+}
+
+void Form::FreezeScreen() {
+    ThawScreen();  // a copy from an earlier showing is out of date
+    ScreenCopy::Freeze();
+    m_screenFrozen = true;
+}
+
+void Form::ThawScreen() {
+    if (!m_screenFrozen) return;
+    m_screenFrozen = false;
+    ScreenCopy::Thaw();
 }
 
 void Form::EndModalLoop() {

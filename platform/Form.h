@@ -22,6 +22,17 @@
 // repaint of the rectangles it changed, and the window's paint copies just those from the
 // surface. Such a form gets Form_Paint after each activation, after a resize and from
 // Refresh(), never for the presentation of its own drawing.
+//
+// A form that covers the screen and must not see itself in it (the lens window) also calls
+// SetFrozenScreen(true) in InitializeComponent: Show then takes a copy of the screen before
+// the window maps (ScreenCopy::Freeze), the screen DC (GetDC(0)) reads that copy while the
+// form is loaded, and the window surface starts as that copy, device pixel (0, 0) of the
+// surface being (0, 0) of the primary screen; so mapping the window changes nothing on screen.
+// The copy is dropped when the form unloads.
+//
+// Mouse capture (see platform/WindowServices.h): a button pressed over a form window captures
+// the mouse for it, a release ends the capture, and so do a lost activation and the window's
+// destruction; an unloading form always gives the pointer back.
 
 #include <QObject>
 #include <QPointer>
@@ -109,15 +120,24 @@ class Form : public QObject {
     void SetOwnDC(bool ownDC) { m_ownDC = ownDC; }
     bool OwnDC() const { return m_ownDC; }
 
+    // Design property: the screen is copied before the window maps and the surface starts as
+    // that copy (needs SetOwnDC(true) for the surface part).
+    void SetFrozenScreen(bool frozen) { m_frozenScreen = frozen; }
+    bool FrozenScreen() const { return m_frozenScreen; }
+
   private:
     friend class FormWindow;
 
     void EndModalLoop();
     void DestroyWindow();
+    void FreezeScreen();
+    void ThawScreen();
 
     FormWindow* m_window = nullptr;
     uint32_t m_hWnd = 0;
     int m_windowState = vbNormal;
     bool m_ownDC = false;
+    bool m_frozenScreen = false;
+    bool m_screenFrozen = false;  // this form holds a ScreenCopy::Freeze
     QPointer<QEventLoop> m_modalLoop;
 };

@@ -6,8 +6,10 @@
 #include <QPainter>
 #include <QWindow>
 #include <QtMath>
+#include <cstring>
 
 #include "platform/Form.h"
+#include "platform/WindowServices.h"
 #include "platform/gdi/Surface.h"
 
 namespace {
@@ -51,6 +53,11 @@ bool FormWindow::event(QEvent* e) {
             break;
         case QEvent::WindowDeactivate:
             if (!m_activatePending) m_deactivated = true;
+            // Losing activation (another program, another window) ends the capture.
+            win::CaptureBroken(m_form.m_hWnd);
+            break;
+        case QEvent::Hide:
+            win::CaptureBroken(m_form.m_hWnd);
             break;
         case QEvent::WindowActivate:
             if (m_deactivated && !m_activatePending && isVisible()) {
@@ -65,6 +72,15 @@ bool FormWindow::event(QEvent* e) {
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
+    // The window sees every button of its child controls here, before they do: a press
+    // captures the mouse for this form, a release ends the capture.
+    if (watched == windowHandle()) {
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+            win::ButtonPressed(m_form.m_hWnd);
+        } else if (e->type() == QEvent::MouseButtonRelease) {
+            win::ButtonReleased();
+        }
+    }
     if (e->type() == QEvent::Expose && watched == windowHandle() && m_activatePending &&
         windowHandle()->isExposed()) {
         ActivateLater();
@@ -152,12 +168,37 @@ void FormWindow::ReleaseSurface() {
     m_surface = QImage();
 }
 
+void FormWindow::FillSurface(const QImage& image) {
+    if (!m_hDC || image.isNull() || m_surface.isNull()) return;
+    const QImage source = image.format() == QImage::Format_RGB32
+                              ? image
+                              : image.convertToFormat(QImage::Format_RGB32);
+    // Row copies, not QPainter: both images are in device pixels whatever their ratios say.
+    const int w = qMin(source.width(), m_surface.width());
+    const int h = qMin(source.height(), m_surface.height());
+    for (int y = 0; y < h; ++y)
+        memcpy(m_surface.scanLine(y), source.constScanLine(y), size_t(w) * 4);
+}
+
+void FormWindow::SetUpdateLocked(bool locked) {
+    if (m_updateLocked == locked) return;
+    m_updateLocked = locked;
+    if (!locked && !m_lockedDirty.isEmpty()) update(m_lockedDirty);
+    m_lockedDirty = QRect();
+}
+
 void FormWindow::Present(int left, int top, int right, int bottom) {
     // Device pixels to the logical pixels update() takes, rounded outwards.
     const qreal ratio = m_surface.devicePixelRatio();
     const int x0 = qFloor(left / ratio), y0 = qFloor(top / ratio);
     const int x1 = qCeil(right / ratio), y1 = qCeil(bottom / ratio);
-    if (x1 > x0 && y1 > y0) update(QRect(x0, y0, x1 - x0, y1 - y0));
+    if (x1 <= x0 || y1 <= y0) return;
+    const QRect r(x0, y0, x1 - x0, y1 - y0);
+    if (m_updateLocked) {
+        m_lockedDirty |= r;
+    } else {
+        update(r);
+    }
 }
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {

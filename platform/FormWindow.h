@@ -20,6 +20,10 @@ class FormWindow : public QWidget {
     // Matches the surface to the client area in device pixels, keeping what fits.
     void FitSurface();
     void ReleaseSurface();
+    // Copies `image` into the surface at device pixel (0, 0), as far as both reach.
+    void FillSurface(const QImage& image);
+    // While locked, drawing into the DC is not presented; unlocking presents what was drawn.
+    void SetUpdateLocked(bool locked);
     uint32_t SurfaceDC() const { return m_hDC; }
     QImage* SurfaceImage() { return m_hDC ? &m_surface : nullptr; }
 
@@ -43,6 +47,8 @@ class FormWindow : public QWidget {
     // Form_Activate.
     bool m_deactivated = false;
     bool m_filterInstalled = false;
+    bool m_updateLocked = false;
+    QRect m_lockedDirty;  // logical pixels drawn while locked
     QImage m_surface;
     uint32_t m_hDC = 0;
 };
