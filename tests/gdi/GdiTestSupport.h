@@ -1,45 +1,24 @@
 #pragma once
-// Shared helpers for the GDI tests: a seeded PRNG and a memory DC with a DIB section selected.
+// A memory DC with a top-down DIB section selected, for the GDI tests.
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
+#include "support/Rng.h"
 
 namespace gdi_test {
 
-// xorshift64*: small, fast and the same on every machine.
-class Rng {
-  public:
-    explicit Rng(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint64_t Next() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return state_ * 0x2545F4914F6CDD1Dull;
-    }
-    // Uniform in [lo, hi].
-    int Range(int lo, int hi) {
-        return lo + static_cast<int>(Next() % static_cast<uint64_t>(hi - lo + 1));
-    }
-
-  private:
-    uint64_t state_;
-};
+using test_support::Rng;
 
 inline gdi::BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
     gdi::BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(gdi::BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = gdi::BI_RGB;
+    info.bmiHeader = {
+        sizeof(gdi::BITMAPINFOHEADER), width, -height, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0};
     return info;
 }
 
-// A memory DC holding a top-down DIB section, released in the destructor the way the program
-// does it (old bitmap selected back first).
+// Released the way the program does it: the old bitmap selected back first.
 class MemSurface {
   public:
     MemSurface(int32_t width, int32_t height) : width_(width), height_(height) {

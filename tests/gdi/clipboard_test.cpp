@@ -1,5 +1,5 @@
-// The in-process clipboard: open/close discipline, ownership of the bitmap handed to it, the
-// publisher, and the creation-failure seam used to test what happens when memory runs short.
+// The in-process clipboard: open/close discipline, ownership of the bitmap handed to it and
+// the publisher.
 #include "platform/gdi/Clipboard.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +20,7 @@ class GdiClipboard : public ::testing::Test {
         SetClipboardPublisher([this](HBITMAP b) { published.push_back(b); });
         base = LiveObjectCount();
     }
-    void TearDown() override {
-        hooks::ResetClipboard();
-        hooks::FailNextCreations(0);
-    }
+    void TearDown() override { hooks::ResetClipboard(); }
     std::vector<HBITMAP> published;
     uint32_t base = 0;
 };
@@ -117,32 +114,6 @@ TEST_F(GdiClipboard, RefusedDataStaysWithTheCaller) {
     EXPECT_EQ(DeleteObject(brush), 1);
     EXPECT_EQ(DeleteDC(dc), 1);
     hooks::ResetClipboard();
-    EXPECT_EQ(LiveObjectCount(), base);
-}
-
-TEST_F(GdiClipboard, CreationFailuresHitExactlyTheChosenCreations) {
-    hooks::FailNextCreations(2, 1);
-    EXPECT_EQ(hooks::PendingCreationFailures(), 2u);
-    const HBRUSH made = CreateSolidBrush(0);  // the one allowed through
-    EXPECT_NE(made, 0u);
-    EXPECT_EQ(CreateCompatibleDC(0), 0u);
-    void* bits = reinterpret_cast<void*>(1);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, -2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    EXPECT_EQ(CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0), 0u);
-    EXPECT_EQ(bits, nullptr);
-    EXPECT_EQ(hooks::PendingCreationFailures(), 0u);
-    const HRGN region = CreateRectRgn(0, 0, 1, 1);  // back to normal
-    EXPECT_NE(region, 0u);
-    EXPECT_EQ(LiveObjectCount(), base + 2);
-    DeleteObject(made);
-    DeleteObject(region);
-
-    hooks::FailNextCreations(1);
-    hooks::FailNextCreations(0);  // cancelled
-    const HBRUSH again = CreateSolidBrush(0);
-    EXPECT_NE(again, 0u);
-    DeleteObject(again);
     EXPECT_EQ(LiveObjectCount(), base);
 }
 
