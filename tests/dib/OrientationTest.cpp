@@ -9,26 +9,13 @@
 #include "platform/gdi/Clipboard.h"
 #include "platform/gdi/GdiTesting.h"
 #include "platform/gdi/Surface.h"
+#include "support/Rng.h"
 
 namespace {
 
 namespace hooks = gdi::testing;
 
-// xorshift64*: small, fixed and the same everywhere.
-class Rng {
-  public:
-    explicit Rng(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint64_t Next() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return state_ * 0x2545F4914F6CDD1Dull;
-    }
-    int Range(int lo, int hi) { return lo + static_cast<int>(Next() % uint64_t(hi - lo + 1)); }
-
-  private:
-    uint64_t state_;
-};
+using test_support::Rng;
 
 // A picture as rows of pixels, independent of any surface.
 struct Picture {
@@ -59,27 +46,15 @@ Picture FromRows(const std::vector<std::string>& rows) {
 }
 
 // The reference model states the finished picture: turned anticlockwise, then mirrored.
-Picture TurnedAnticlockwise(const Picture& in) {
-    Picture out{in.h, in.w, std::vector<uint32_t>(in.px.size())};
+Picture Model(const Picture& in, bool turn, bool flipH, bool flipV) {
+    Picture out{turn ? in.h : in.w, turn ? in.w : in.h, std::vector<uint32_t>(in.px.size())};
     for (int32_t y = 0; y < out.h; ++y) {
-        for (int32_t x = 0; x < out.w; ++x) out.px[size_t(y) * out.w + x] = in.At(in.w - 1 - y, x);
-    }
-    return out;
-}
-
-Picture Mirrored(const Picture& in, bool leftRight, bool topBottom) {
-    Picture out = in;
-    for (int32_t y = 0; y < in.h; ++y) {
-        for (int32_t x = 0; x < in.w; ++x) {
-            out.px[size_t(y) * in.w + x] =
-                in.At(leftRight ? in.w - 1 - x : x, topBottom ? in.h - 1 - y : y);
+        for (int32_t x = 0; x < out.w; ++x) {
+            const int32_t u = flipH ? out.w - 1 - x : x, v = flipV ? out.h - 1 - y : y;
+            out.px[size_t(y) * out.w + x] = turn ? in.At(in.w - 1 - v, u) : in.At(u, v);
         }
     }
     return out;
-}
-
-Picture Model(const Picture& in, bool turn, bool flipH, bool flipV) {
-    return Mirrored(turn ? TurnedAnticlockwise(in) : in, flipH, flipV);
 }
 
 // Records the events of a surface as numbers: p for Progress(p), -1 for ProgressEnd.
@@ -109,16 +84,22 @@ TEST(cDIB32Orientation, ThreeByTwoInEveryCombination) {
         cDIB32 dib;
         Write(dib, FromRows({"abc", "def"}));
         const gdi::HDC dc = dib.hDIBDC();
+        const gdi::HBITMAP bitmap = dib.hDIB();
         uint32_t* const bits = dib.DIBitsPtr();
+        const uint32_t live = gdi::LiveObjectCount();
         EventLog log(dib);
 
         dib.Orientation(c.rotate, c.flipH, c.flipV);
 
         EXPECT_EQ(Read(dib), FromRows(c.rows));
+        EXPECT_EQ(gdi::LiveObjectCount(), live);  // a turn's temporary surface is gone
         if (c.rotate != 0) {
+            // A new surface of the turned size: the old handles are dead.
             EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, -1}));
             EXPECT_EQ(dib.BytesPerScanLine(), 8);
             EXPECT_EQ(dib.Size(), 24);
+            EXPECT_EQ(gdi::GetObjectType(bitmap), 0u);
+            EXPECT_EQ(gdi::GetObjectType(dc), 0u);
         } else {
             EXPECT_EQ(log.events, std::vector<int32_t>{-1});
             // Mirrors work in place: same context, same memory.
@@ -130,47 +111,19 @@ TEST(cDIB32Orientation, ThreeByTwoInEveryCombination) {
 
 TEST(cDIB32Orientation, EmptySurfaceIsLeftAloneWithoutEvents) {
     const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 never;
-    EventLog neverLog(never);
-    never.Orientation(-1, -1, -1);
-    EXPECT_TRUE(neverLog.events.empty());
-    EXPECT_EQ(never.hDIB(), 0u);
-    EXPECT_EQ(never.Width(), 0);
-
-    cDIB32 destroyed;
+    cDIB32 never, destroyed;
     ASSERT_EQ(destroyed.Create(5, 3), -1);
     destroyed.Destroy();
-    EventLog log(destroyed);
-    destroyed.Orientation(-1, 0, 0);
-    EXPECT_TRUE(log.events.empty());
-    EXPECT_EQ(destroyed.Width(), 5);  // a turn would have exchanged the remembered size
-    EXPECT_EQ(destroyed.Height(), 3);
-    EXPECT_EQ(destroyed.hDIB(), 0u);
+    for (cDIB32* dib : {&never, &destroyed}) {
+        const int32_t w = dib->Width(), h = dib->Height();
+        EventLog log(*dib);
+        dib->Orientation(-1, -1, -1);
+        EXPECT_TRUE(log.events.empty());
+        EXPECT_EQ(dib->hDIB(), 0u);
+        EXPECT_EQ(dib->Width(), w);  // a turn would have exchanged the remembered size
+        EXPECT_EQ(dib->Height(), h);
+    }
     EXPECT_EQ(gdi::LiveObjectCount(), base);
-}
-
-TEST(cDIB32Orientation, TurnRecreatesTheSurfaceAndReleasesItsTemporary) {
-    cDIB32 dib;
-    ASSERT_EQ(dib.Create(7, 4), -1);
-    const uint32_t withSurface = gdi::LiveObjectCount();
-    const gdi::HBITMAP oldDib = dib.hDIB();
-    const gdi::HDC oldDc = dib.hDIBDC();
-    EventLog log(dib);
-
-    dib.Orientation(-1, 0, 0);
-
-    EXPECT_EQ(dib.Width(), 4);
-    EXPECT_EQ(dib.Height(), 7);
-    EXPECT_EQ(dib.BytesPerScanLine(), 16);
-    EXPECT_EQ(dib.Size(), 7 * 4 * 4);
-    // A new surface: new handles (the old ones are dead). The pixel address is new memory too,
-    // although the allocator is free to hand back the block the old surface just released.
-    EXPECT_NE(dib.hDIB(), oldDib);
-    EXPECT_NE(dib.hDIBDC(), oldDc);
-    EXPECT_EQ(gdi::GetObjectType(oldDib), 0u);
-    EXPECT_EQ(gdi::GetObjectType(oldDc), 0u);
-    EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, 2, 3, -1}));
-    EXPECT_EQ(gdi::LiveObjectCount(), withSurface);  // the temporary is gone
 }
 
 TEST(cDIB32Orientation, RandomTurnsAndMirrorsMatchThePixelModel) {
@@ -185,9 +138,7 @@ TEST(cDIB32Orientation, RandomTurnsAndMirrorsMatchThePixelModel) {
         Write(dib, expected);
         EventLog log(dib);
         for (int step = 0; step < 4; ++step) {
-            const bool turn = rng.Range(0, 1) != 0;
-            const bool flipH = rng.Range(0, 1) != 0;
-            const bool flipV = rng.Range(0, 1) != 0;
+            const bool turn = rng.Coin(), flipH = rng.Coin(), flipV = rng.Coin();
             std::vector<int32_t> events;
             for (int32_t y = 0; turn && y < expected.h; ++y) events.push_back(y);
             events.push_back(-1);
@@ -258,6 +209,8 @@ Fit BestFit(cDIB32& dib, int32_t dstW, int32_t dstH, int16_t stretch = 0) {
     return f;
 }
 
+// Best fit uses only the remembered size: a failed Create remembers the size asked for, and a
+// surface never created (0 x 0 here) has none.
 TEST(cDIB32BestFit, WorkedExamples) {
     struct Case {
         int32_t w, h, dstW, dstH;
@@ -276,38 +229,25 @@ TEST(cDIB32BestFit, WorkedExamples) {
         // The ratio 1/6 held in single precision lies just above it, so 3 × 1/6 is no tie.
         {3, 6, 1, 1, 0, {0, 0, 1, 1}},
         {300, 200, 300, 200, 1, {0, 0, 300, 200}},  // stretch to its own size
+        // Scaled by 1: the difference -15 - (-10) = -5 truncates toward zero, to -2.
+        {-10, 4, -15, 4, -1, {-2, 0, -10, 4}},
+        // Width or height 0: the natural size still centres; scaling gives all zeros.
+        {0, 0, 100, 60, 0, {50, 30, 0, 0}},
+        {0, 0, 100, 60, -1, {0, 0, 0, 0}},
+        {0, 5, 10, 10, 0, {5, 2, 0, 5}},
+        {0, 5, 10, 3, 0, {0, 0, 0, 0}},
+        {0, 5, 10, 10, -1, {0, 0, 0, 0}},
+        // Extreme boxes stay defined.
+        {1, 1, INT32_MAX, INT32_MAX, -1, {0, 0, INT32_MAX, INT32_MAX}},
+        {1, 1, INT32_MIN, 3, 0, {0, 1073741825, INT32_MIN, INT32_MIN}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << " into " << c.dstW << " x "
                                           << c.dstH << " stretch " << c.stretch);
         cDIB32 dib;
-        ASSERT_EQ(dib.Create(c.w, c.h), -1);
+        if (c.w != 0 || c.h != 0) dib.Create(c.w, c.h);
         EXPECT_EQ(BestFit(dib, c.dstW, c.dstH, c.stretch), c.fit);
     }
-}
-
-TEST(cDIB32BestFit, UsesOnlyTheRememberedSize) {
-    // A surface need not exist: a failed Create still remembers the size asked for.
-    cDIB32 dib;
-    ASSERT_EQ(dib.Create(-10, 4), 0);
-    // Scaled by 1: the difference -15 - (-10) = -5 truncates toward zero, to -2.
-    EXPECT_EQ(BestFit(dib, -15, 4, -1), (Fit{-2, 0, -10, 4}));
-
-    // Width or height 0: the natural size still centres; scaling gives all zeros, no division.
-    cDIB32 never;
-    EXPECT_EQ(BestFit(never, 100, 60), (Fit{50, 30, 0, 0}));
-    EXPECT_EQ(BestFit(never, 100, 60, -1), (Fit{0, 0, 0, 0}));
-    cDIB32 flat;
-    ASSERT_EQ(flat.Create(0, 5), 0);
-    EXPECT_EQ(BestFit(flat, 10, 10), (Fit{5, 2, 0, 5}));
-    EXPECT_EQ(BestFit(flat, 10, 3), (Fit{0, 0, 0, 0}));
-    EXPECT_EQ(BestFit(flat, 10, 10, -1), (Fit{0, 0, 0, 0}));
-
-    // Extreme boxes stay defined.
-    cDIB32 one;
-    ASSERT_EQ(one.Create(1, 1), -1);
-    EXPECT_EQ(BestFit(one, INT32_MAX, INT32_MAX, -1), (Fit{0, 0, INT32_MAX, INT32_MAX}));
-    EXPECT_EQ(BestFit(one, INT32_MIN, 3), (Fit{0, 1073741825, INT32_MIN, INT32_MIN}));
 }
 
 class cDIB32Clipboard : public ::testing::Test {
@@ -338,7 +278,7 @@ Picture Pattern(int32_t w, int32_t h, uint32_t tag) {
     return p;
 }
 
-TEST_F(cDIB32Clipboard, PutsACopyOfThePixelsThere) {
+TEST_F(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
     const Picture picture = Pattern(6, 3, 0x00A00000);
     cDIB32 dib;
     Write(dib, picture);
@@ -363,18 +303,14 @@ TEST_F(cDIB32Clipboard, PutsACopyOfThePixelsThere) {
     dib.CopyToClipboard();
     EXPECT_EQ(OnClipboard(), other);
     EXPECT_EQ(gdi::LiveObjectCount(), base + 1);
-}
 
-TEST_F(cDIB32Clipboard, RepeatedCopiesHoldOnlyTheLatest) {
-    cDIB32 dib;
-    Write(dib, Pattern(5, 5, 0));
-    const uint32_t base = gdi::LiveObjectCount();
+    // Repeated copies hold only the latest.
     for (uint32_t i = 1; i <= 25; ++i) {
         dib.DIBitsPtr()[0] = i;
         dib.CopyToClipboard();
     }
     EXPECT_EQ(OnClipboard().px[0], 25u);
-    EXPECT_EQ(published.size(), 25u);
+    EXPECT_EQ(published.size(), 27u);
     EXPECT_EQ(gdi::LiveObjectCount(), base + 1);
 }
 
@@ -397,22 +333,16 @@ TEST_F(cDIB32Clipboard, NothingChangesWhenItCannotCopy) {
         EXPECT_EQ(gdi::LiveObjectCount(), base);
     };
 
-    hooks::HoldClipboardOpen(true);  // another program has it open
-    dib.CopyToClipboard();
-    unchanged("held open");
-    hooks::HoldClipboardOpen(false);
-
-    hooks::FailNextCreations(1);  // the memory DC
-    dib.CopyToClipboard();
-    EXPECT_FALSE(hooks::ClipboardIsOpen());
-    unchanged("no memory DC");
-
-    hooks::FailNextCreations(1, 1);  // the bitmap
-    dib.CopyToClipboard();
-    EXPECT_FALSE(hooks::ClipboardIsOpen());
-    unchanged("no bitmap");
-    hooks::FailNextCreations(0);
-
+    // Another program holds it open; no memory DC; no bitmap.
+    for (uint32_t failAfter : {UINT32_MAX, 0u, 1u}) {
+        hooks::HoldClipboardOpen(failAfter == UINT32_MAX);
+        if (failAfter != UINT32_MAX) hooks::FailNextCreations(1, failAfter);
+        dib.CopyToClipboard();
+        hooks::HoldClipboardOpen(false);
+        hooks::FailNextCreations(0);
+        EXPECT_FALSE(hooks::ClipboardIsOpen());
+        unchanged(failAfter == UINT32_MAX ? "held open" : failAfter == 0 ? "no DC" : "no bitmap");
+    }
     cDIB32 empty;
     empty.CopyToClipboard();
     unchanged("empty surface");

@@ -1,6 +1,8 @@
+// Creation, destruction and the copy members of cDIB32.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <vector>
 
 #include "dib/cDIB32.h"
@@ -16,6 +18,18 @@ uint32_t At(const cDIB32& dib, int32_t x, int32_t y) {
     return dib.DIBitsPtr()[y * dib.Width() + x];
 }
 
+// Every pixel of `dib` against `want(x, y)`; reports the first difference only.
+void ExpectPixels(const cDIB32& dib, const std::function<uint32_t(int32_t, int32_t)>& want) {
+    for (int32_t y = 0; y < dib.Height(); ++y) {
+        for (int32_t x = 0; x < dib.Width(); ++x) {
+            if (At(dib, x, y) == want(x, y)) continue;
+            ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << At(dib, x, y)
+                          << ", want " << want(x, y);
+            return;
+        }
+    }
+}
+
 // A surface whose pixel (x, y) is 0x00yyxx + tag, so every position is recognisable.
 void MakePattern(cDIB32& dib, int32_t w, int32_t h, uint32_t tag = 0x100000) {
     ASSERT_EQ(dib.Create(w, h), -1);
@@ -24,39 +38,28 @@ void MakePattern(cDIB32& dib, int32_t w, int32_t h, uint32_t tag = 0x100000) {
     }
 }
 
-TEST(cDIB32, CreateFillsWithBackColour) {
-    cDIB32 dib;
-    ASSERT_EQ(dib.Create(2, 3, 255), -1);
-    EXPECT_NE(dib.hDIB(), 0u);
-    EXPECT_NE(dib.hDIBDC(), 0u);
-    EXPECT_EQ(dib.Width(), 2);
-    EXPECT_EQ(dib.Height(), 3);
-    EXPECT_EQ(dib.BytesPerScanLine(), 8);
-    EXPECT_EQ(dib.Size(), 24);
-    EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(6, 0x00FF0000u));  // COLORREF 255 is red
-
-    // Re-creation starts afresh: the default background is black, all bytes zero.
-    ASSERT_EQ(dib.Create(5, 4), -1);
-    EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(20, 0u));
-    ASSERT_EQ(dib.Create(3, 1, 0x00123456), -1);
-    EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(3, 0x00563412u));
-}
-
-TEST(cDIB32, CreateOnCreatedReleasesTheOldSurface) {
+TEST(cDIB32, CreateFillsWithBackColourAndReplacesTheOldSurface) {
     const uint32_t base = gdi::LiveObjectCount();
     {
         cDIB32 dib;
-        ASSERT_EQ(dib.Create(8, 8), -1);
-        const uint32_t one = gdi::LiveObjectCount();
-        EXPECT_EQ(one, base + 2);  // a context and a DIB section; the brush is gone
-        const gdi::HDC oldDC = dib.hDIBDC();
-        const gdi::HBITMAP oldDIB = dib.hDIB();
-        ASSERT_EQ(dib.Create(16, 4), -1);
-        EXPECT_EQ(gdi::LiveObjectCount(), one);
-        EXPECT_EQ(gdi::GetObjectType(oldDIB), 0u);
-        if (dib.hDIBDC() != oldDC) {
-            EXPECT_EQ(gdi::GetObjectType(oldDC), 0u);
-        }
+        ASSERT_EQ(dib.Create(2, 3, 255), -1);
+        EXPECT_NE(dib.hDIB(), 0u);
+        EXPECT_NE(dib.hDIBDC(), 0u);
+        EXPECT_EQ(dib.Width(), 2);
+        EXPECT_EQ(dib.Height(), 3);
+        EXPECT_EQ(dib.BytesPerScanLine(), 8);
+        EXPECT_EQ(dib.Size(), 24);
+        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(6, 0x00FF0000u));  // COLORREF 255 is red
+        EXPECT_EQ(gdi::LiveObjectCount(), base + 2);  // a context and a section; no brush left
+
+        // Re-creation starts afresh (black by default) and releases the old surface.
+        const gdi::HBITMAP old = dib.hDIB();
+        ASSERT_EQ(dib.Create(5, 4), -1);
+        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(20, 0u));
+        EXPECT_EQ(gdi::GetObjectType(old), 0u);
+        EXPECT_EQ(gdi::LiveObjectCount(), base + 2);
+        ASSERT_EQ(dib.Create(3, 1, 0x00123456), -1);
+        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(3, 0x00563412u));
     }
     EXPECT_EQ(gdi::LiveObjectCount(), base);  // the destructor destroys
 }
@@ -74,7 +77,6 @@ TEST(cDIB32, DestroyKeepsTheSize) {
     EXPECT_EQ(dib.Height(), 5);
     EXPECT_EQ(dib.Size(), 140);
     EXPECT_EQ(dib.BytesPerScanLine(), 28);
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
     dib.Destroy();
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
@@ -109,61 +111,58 @@ TEST(cDIB32, ImpossibleSizesAreRefused) {
     }
 }
 
-TEST(cDIB32, LoadBltCopiesFromTheSourcePoint) {
+TEST(cDIB32, CopyMembersPlaceAndScaleThePixels) {
     cDIB32 src, dst;
     MakePattern(src, 6, 5);
+    auto S = [&](int32_t x, int32_t y) { return At(src, x, y); };
+    constexpr uint32_t kWhite = 0x00FFFFFF;
+
     ASSERT_EQ(dst.Create(6, 5), -1);
     dst.LoadBlt(src.hDIBDC());
-    EXPECT_EQ(Pixels(dst), Pixels(src));
     EXPECT_EQ(dst.DIBitsPtr()[0], 0x100000u);  // top-left first: rows are top-down
-
+    ExpectPixels(dst, S);
     ASSERT_EQ(dst.Create(3, 2), -1);
     dst.LoadBlt(src.hDIBDC(), 1, 2);
-    for (int32_t y = 0; y < 2; ++y) {
-        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(At(dst, x, y), At(src, x + 1, y + 2));
-    }
-
-    // LoadBltRect: destination (1, 1), 2 x 2, from source (3, 0); the rest stays.
-    ASSERT_EQ(dst.Create(4, 4, 0x0000FF00), -1);
+    ExpectPixels(dst, [&](int32_t x, int32_t y) { return S(x + 1, y + 2); });
+    // Destination (1, 1), 2 x 2, from source (3, 0); the rest keeps its colour.
+    ASSERT_EQ(dst.Create(4, 4, kWhite), -1);
     dst.LoadBltRect(src.hDIBDC(), 1, 1, 2, 2, 3, 0);
-    for (int32_t y = 0; y < 4; ++y) {
-        for (int32_t x = 0; x < 4; ++x) {
-            const bool inBlock = x >= 1 && x <= 2 && y >= 1 && y <= 2;
-            EXPECT_EQ(At(dst, x, y), inBlock ? At(src, x + 2, y - 1) : 0x0000FF00u) << x << y;
-        }
-    }
-}
+    ExpectPixels(dst, [&](int32_t x, int32_t y) {
+        return x >= 1 && x <= 2 && y >= 1 && y <= 2 ? S(x + 2, y - 1) : 0x00FFFFFFu;
+    });
 
-TEST(cDIB32, PaintScalesAndPaintRectCopiesOneToOne) {
-    cDIB32 src, dst;
-    MakePattern(src, 3, 2);
-    ASSERT_EQ(dst.Create(10, 10, 0x00FFFFFF), -1);
-    src.Paint(dst.hDIBDC(), 1, 2, 2);
-    for (int32_t y = 0; y < 10; ++y) {
-        for (int32_t x = 0; x < 10; ++x) {
-            const bool covered = x >= 1 && x < 7 && y >= 2 && y < 6;
-            const uint32_t want = covered ? At(src, (x - 1) / 2, (y - 2) / 2) : 0x00FFFFFFu;
-            EXPECT_EQ(At(dst, x, y), want) << x << "," << y;
-        }
-    }
-
-    ASSERT_EQ(dst.Create(10, 10, 0x00FFFFFF), -1);
-    src.Paint(dst.hDIBDC(), 4, 4);
-    EXPECT_EQ(At(dst, 4, 4), At(src, 0, 0));
-    EXPECT_EQ(At(dst, 6, 5), At(src, 2, 1));
-    EXPECT_EQ(At(dst, 7, 5), 0x00FFFFFFu);
-    EXPECT_EQ(At(dst, 6, 6), 0x00FFFFFFu);
-
+    // Paint at ScaleFactor 2 doubles every pixel; the default is 1.
+    cDIB32 small;
+    MakePattern(small, 3, 2);
+    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
+    small.Paint(dst.hDIBDC(), 1, 2, 2);
+    ExpectPixels(dst, [&](int32_t x, int32_t y) {
+        return x >= 1 && x < 7 && y >= 2 && y < 6 ? At(small, (x - 1) / 2, (y - 2) / 2) : kWhite;
+    });
+    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
+    small.Paint(dst.hDIBDC(), 4, 4);
+    ExpectPixels(dst, [&](int32_t x, int32_t y) {
+        return x >= 4 && x < 7 && y >= 4 && y < 6 ? At(small, x - 4, y - 4) : kWhite;
+    });
     // PaintRect never scales, whatever ScaleFactor says.
-    ASSERT_EQ(dst.Create(10, 10, 0x00FFFFFF), -1);
-    src.PaintRect(dst.hDIBDC(), 5, 5, 2, 1, 1, 1, 3);
-    EXPECT_EQ(At(dst, 5, 5), At(src, 1, 1));
-    EXPECT_EQ(At(dst, 6, 5), At(src, 2, 1));
-    EXPECT_EQ(At(dst, 7, 5), 0x00FFFFFFu);
-    EXPECT_EQ(At(dst, 5, 6), 0x00FFFFFFu);
+    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
+    small.PaintRect(dst.hDIBDC(), 5, 5, 2, 1, 1, 1, 3);
+    ExpectPixels(dst, [&](int32_t x, int32_t y) {
+        return x >= 5 && x < 7 && y == 5 ? At(small, x - 4, 1) : kWhite;
+    });
+
+    // LoadDIBBlt stretches onto the whole surface; shrinking by an integer ratio samples
+    // pixel centres.
+    ASSERT_EQ(dst.Create(9, 8), -1);
+    dst.LoadDIBBlt(small);
+    ExpectPixels(dst, [&](int32_t x, int32_t y) { return At(small, x / 3, y / 4); });
+    cDIB32 thin;
+    ASSERT_EQ(thin.Create(1, 4), -1);
+    thin.LoadDIBBlt(dst);
+    ExpectPixels(thin, [&](int32_t, int32_t y) { return At(dst, 4, 2 * y + 1); });
 }
 
-TEST(cDIB32, StretchRestoresTheStretchMode) {
+TEST(cDIB32, StretchAndLoadDIBBltRestoreTheStretchMode) {
     cDIB32 src, dst;
     MakePattern(src, 2, 2);
     ASSERT_EQ(dst.Create(4, 6), -1);
@@ -173,28 +172,10 @@ TEST(cDIB32, StretchRestoresTheStretchMode) {
         EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
         src.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2, gdi::WHITEONBLACK);
         EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
+        dst.LoadDIBBlt(src);
+        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
     }
-    for (int32_t y = 0; y < 6; ++y) {
-        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(At(dst, x, y), At(src, x / 2, y / 3));
-    }
-}
-
-TEST(cDIB32, LoadDIBBltScalesOntoTheWholeSurface) {
-    cDIB32 src, dst;
-    MakePattern(src, 3, 2);
-    ASSERT_EQ(dst.Create(9, 8), -1);
-    gdi::SetStretchBltMode(dst.hDIBDC(), gdi::HALFTONE);
-    dst.LoadDIBBlt(src);
-    for (int32_t y = 0; y < 8; ++y) {
-        for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(At(dst, x, y), At(src, x / 3, y / 4));
-    }
-    EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), gdi::HALFTONE);
-
-    // Shrinking by an integer ratio samples pixel centres.
-    cDIB32 small;
-    ASSERT_EQ(small.Create(1, 4), -1);
-    small.LoadDIBBlt(dst);
-    for (int32_t y = 0; y < 4; ++y) EXPECT_EQ(At(small, 0, y), At(dst, 4, 2 * y + 1)) << y;
+    ExpectPixels(dst, [&](int32_t x, int32_t y) { return At(src, x / 2, y / 3); });
 }
 
 // Copy members of an Empty surface (never created, or destroyed) touch nothing: the
@@ -223,13 +204,12 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
 
-TEST(cDIB32, CreateFromStdPictureCopiesABitmap) {
+TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
     const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 pattern;
+    cDIB32 pattern, dib;
     MakePattern(pattern, 5, 3);
     // A device bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
     const gdi::HBITMAP bitmap = gdi::CreateCompatibleBitmap(0, 5, 3);
-    ASSERT_NE(bitmap, 0u);
     const gdi::HDC dc = gdi::CreateCompatibleDC(0);
     const gdi::HGDIOBJ old = gdi::SelectObject(dc, bitmap);
     gdi::BitBlt(dc, 0, 0, 5, 3, pattern.hDIBDC(), 0, 0, gdi::SRCCOPY);
@@ -237,40 +217,29 @@ TEST(cDIB32, CreateFromStdPictureCopiesABitmap) {
     gdi::DeleteDC(dc);
 
     const StdPicture picture(bitmap);
-    cDIB32 dib;
     EXPECT_EQ(dib.CreateFromStdPicture(&picture), -1);
     EXPECT_EQ(dib.Width(), 5);
     EXPECT_EQ(dib.Height(), 3);
     EXPECT_EQ(Pixels(dib), Pixels(pattern));
-    // The picture keeps its bitmap, deselected again: it can be deleted by its owner.
-    EXPECT_EQ(gdi::GetObjectType(bitmap), gdi::OBJ_BITMAP);
+    // The picture keeps its bitmap, deselected again: its owner can delete it.
     EXPECT_NE(gdi::DeleteObject(bitmap), 0);
-    pattern.Destroy();
-    dib.Destroy();
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
-}
 
-TEST(cDIB32, CreateFromStdPictureRefusesOtherHandles) {
-    cDIB32 dib;
-    MakePattern(dib, 3, 3);
-    const std::vector<uint32_t> before = Pixels(dib);
+    // Anything but a live bitmap is refused and the surface stays as it was.
     const gdi::HBITMAP hDIB = dib.hDIB();
     const gdi::HBRUSH brush = gdi::CreateSolidBrush(0x0000FF);
     const gdi::HRGN region = gdi::CreateRectRgn(0, 0, 4, 4);
-    const gdi::HBITMAP stale = gdi::CreateCompatibleBitmap(0, 2, 2);
-    gdi::DeleteObject(stale);
-    const uint32_t base = gdi::LiveObjectCount();
-
     EXPECT_EQ(dib.CreateFromStdPicture(nullptr), 0);
-    for (gdi::HGDIOBJ handle : {brush, region, stale, gdi::HGDIOBJ{0}}) {
-        const StdPicture picture(handle);
-        EXPECT_EQ(dib.CreateFromStdPicture(&picture), 0) << handle;
+    for (gdi::HGDIOBJ handle : {brush, region, bitmap, gdi::HGDIOBJ{0}}) {
+        const StdPicture other(handle);
+        EXPECT_EQ(dib.CreateFromStdPicture(&other), 0) << handle;
     }
     EXPECT_EQ(dib.hDIB(), hDIB);
-    EXPECT_EQ(Pixels(dib), before);
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
+    EXPECT_EQ(Pixels(dib), Pixels(pattern));
     gdi::DeleteObject(brush);
     gdi::DeleteObject(region);
+    pattern.Destroy();
+    dib.Destroy();
+    EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
 
 TEST(cDIB32, CyclesLeaveNothingBehind) {
