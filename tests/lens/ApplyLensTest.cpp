@@ -6,11 +6,12 @@
 #include "dib/cDIB32.h"
 #include "lens/LensReference.h"
 #include "lens/mLens.h"
+#include "support/Rng.h"
 
 namespace {
 
-using lens_test::Prng;
 using mLens::LookUpTable;
+using test_support::Rng;
 
 // The transfer as a plain loop over every table entry, on raw pixel memory.
 void ModelApplyLens(const uint32_t* src, int32_t srcWidth, uint32_t* dst, int32_t dstWidth,
@@ -33,9 +34,9 @@ std::vector<uint32_t> Pixels(const cDIB32& dib) {
     return {dib.DIBitsPtr(), dib.DIBitsPtr() + static_cast<size_t>(dib.Width()) * dib.Height()};
 }
 
-void Randomise(cDIB32& dib, Prng& prng) {
+void Randomise(cDIB32& dib, Rng& rng) {
     for (size_t k = 0; k < static_cast<size_t>(dib.Width()) * dib.Height(); ++k) {
-        dib.DIBitsPtr()[k] = prng.Next32();
+        dib.DIBitsPtr()[k] = rng.Next32();
     }
 }
 
@@ -59,17 +60,17 @@ TEST(ApplyLens, WorkedExampleRow) {
 }
 
 TEST(ApplyLens, MasksAndFullFactor) {
-    Prng prng(7);
+    Rng rng(7);
     cDIB32 src, dst;
     ASSERT_EQ(src.Create(60, 60), -1);
     ASSERT_EQ(dst.Create(60, 60), -1);
-    Randomise(src, prng);
+    Randomise(src, rng);
 
     // Factor 150: every inside pixel shows the centre pixel, masked; outside keeps full colour.
     mLens::BuildLookUpTable(30, 150, -1);
     const uint32_t centre = src.DIBitsPtr()[30 * 60 + 30];
     for (uint32_t mask : kPanelMasks) {
-        Randomise(dst, prng);
+        Randomise(dst, rng);
         const std::vector<uint32_t> before = Pixels(dst);
         mLens::SetColorMask(mask);
         mLens::ApplyLens(src, dst);
@@ -92,24 +93,24 @@ TEST(ApplyLens, MasksAndFullFactor) {
 TEST(ApplyLens, MatchesPlainLoop) {
     for (uint64_t seed = 1; seed <= 60; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        Prng prng(seed);
-        const int32_t R = prng.Range(1, seed % 10 == 0 ? 250 : 40);
-        const int32_t F = prng.Range(-150, 150);
-        const int16_t convex = static_cast<int16_t>(prng.Range(0, 1) ? -1 : 0);
-        const uint32_t mask = seed % 3 == 0 ? prng.Next32() : kPanelMasks[seed % 7];
+        Rng rng(seed);
+        const int32_t R = rng.Range(1, seed % 10 == 0 ? 250 : 40);
+        const int32_t F = rng.Range(-150, 150);
+        const int16_t convex = static_cast<int16_t>(rng.Range(0, 1) ? -1 : 0);
+        const uint32_t mask = seed % 3 == 0 ? rng.Next32() : kPanelMasks[seed % 7];
         const bool exact = seed % 2 == 0;
-        const int32_t sw = 2 * R + (exact ? 0 : prng.Range(0, 9));
-        const int32_t sh = 2 * R + (exact ? 0 : prng.Range(0, 9));
-        const int32_t dw = 2 * R + (exact ? 0 : prng.Range(0, 9));
-        const int32_t dh = 2 * R + (exact ? 0 : prng.Range(0, 9));
+        const int32_t sw = 2 * R + (exact ? 0 : rng.Range(0, 9));
+        const int32_t sh = 2 * R + (exact ? 0 : rng.Range(0, 9));
+        const int32_t dw = 2 * R + (exact ? 0 : rng.Range(0, 9));
+        const int32_t dh = 2 * R + (exact ? 0 : rng.Range(0, 9));
         mLens::BuildLookUpTable(R, F, convex);
         mLens::SetColorMask(mask);
 
         cDIB32 src, dst;
         ASSERT_EQ(src.Create(sw, sh), -1);
         ASSERT_EQ(dst.Create(dw, dh), -1);
-        Randomise(src, prng);
-        Randomise(dst, prng);
+        Randomise(src, rng);
+        Randomise(dst, rng);
         const std::vector<uint32_t> source = Pixels(src);
         std::vector<uint32_t> expected = Pixels(dst);
         ModelApplyLens(source.data(), sw, expected.data(), dw, mask);
@@ -127,12 +128,12 @@ TEST(ApplyLens, MatchesPlainLoop) {
 }
 
 TEST(ApplyLens, NothingToDraw) {
-    Prng prng(99);
+    Rng rng(99);
     cDIB32 src, dst, empty;
     ASSERT_EQ(src.Create(20, 20), -1);
     ASSERT_EQ(dst.Create(20, 20), -1);
-    Randomise(src, prng);
-    Randomise(dst, prng);
+    Randomise(src, rng);
+    Randomise(dst, rng);
     const std::vector<uint32_t> before = Pixels(dst);
     mLens::SetColorMask(0xFFFFFF);
 

@@ -60,24 +60,4 @@ inline std::vector<mLens::tLensOffset> ReferenceTable(int32_t R, int32_t Factor,
     return table;
 }
 
-// A small deterministic generator (splitmix64) for randomised tests.
-class Prng {
-  public:
-    explicit Prng(uint64_t seed) : m_State(seed) {}
-    uint64_t Next() {
-        uint64_t z = (m_State += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Next32() { return static_cast<uint32_t>(Next() >> 32); }
-    // Uniform in lo..hi (inclusive).
-    int32_t Range(int32_t lo, int32_t hi) {
-        return lo + static_cast<int32_t>(Next() % static_cast<uint64_t>(hi - lo + 1));
-    }
-
-  private:
-    uint64_t m_State;
-};
-
 }  // namespace lens_test
