@@ -1,0 +1,153 @@
+// One lens frame as the lens window draws it on a mouse move — cut out, transfer, restore of
+// the uncovered old square, lens paint, each through its clip region — into a screen-sized
+// window surface, against the transfer (ApplyLens) alone on the same surfaces. Ends with a
+// table of frame / transfer ratios (target <= 3).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "lens/mLens.h"
+#include "lenswindow/LensFrame.h"
+#include "platform/gdi/Surface.h"
+
+namespace {
+
+constexpr int32_t kScreenW = 1920;
+constexpr int32_t kScreenH = 1080;
+constexpr int32_t kFactor = 75;
+
+void FillNoise(uint32_t* p, size_t n) {
+    uint32_t x = 0x9E3779B9u;
+    for (size_t k = 0; k < n; ++k) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        p[k] = x & 0x00FFFFFFu;
+    }
+}
+
+// A lens window's state over a noisy screen copy, drawing into a window surface whose dirty
+// rectangles are gathered the way the form runtime gathers them for presentation.
+struct Scene {
+    LensFrame frame;
+    std::vector<uint32_t> window;
+    gdi::HDC windowDC = 0;
+    int64_t dirtyArea = 0;
+
+    bool Make(int32_t R) {
+        mLens::BuildLookUpTable(R, kFactor, -1);
+        mLens::SetColorMask(0x00FFFFFF);
+        frame.LensSize = 2 * R;
+        if (frame.DesktopDIB.Create(kScreenW, kScreenH) == 0) return false;
+        if (frame.LensDstDIB.Create(2 * R, 2 * R) == 0) return false;
+        if (frame.LensSrcDIB.Create(2 * R, 2 * R) == 0) return false;
+        FillNoise(frame.DesktopDIB.DIBitsPtr(), size_t{kScreenW} * kScreenH);
+        window.assign(frame.DesktopDIB.DIBitsPtr(),
+                      frame.DesktopDIB.DIBitsPtr() + size_t{kScreenW} * kScreenH);
+        windowDC =
+            gdi::CreateSurfaceDC({window.data(), kScreenW, kScreenH}, [this](const gdi::RECT& r) {
+                dirtyArea += int64_t{r.right - r.left} * (r.bottom - r.top);
+            });
+        return windowDC != 0;
+    }
+    ~Scene() {
+        if (windowDC != 0) gdi::ReleaseSurfaceDC(windowDC);
+    }
+};
+
+// A pointer sweeping the screen in small steps, as mouse moves arrive.
+struct Sweep {
+    int32_t x = 0, y = 0, dx = 7, dy = 5;
+    void Next() {
+        x += dx;
+        y += dy;
+        if (x < 0 || x >= kScreenW) dx = -dx, x += 2 * dx;
+        if (y < 0 || y >= kScreenH) dy = -dy, y += 2 * dy;
+    }
+};
+
+void BM_DrawLensFrame(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    Scene scene;
+    if (!scene.Make(R)) {
+        state.SkipWithError("surface creation failed");
+        return;
+    }
+    Sweep sweep;
+    for (auto _ : state) {
+        sweep.Next();
+        scene.frame.DrawLensFrame(scene.windowDC, sweep.x - R, sweep.y - R);
+        benchmark::ClobberMemory();
+    }
+    state.counters["dirty px/frame"] = benchmark::Counter(static_cast<double>(scene.dirtyArea) /
+                                                          std::max<int64_t>(1, state.iterations()));
+}
+
+void BM_ApplyLensAlone(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    Scene scene;
+    if (!scene.Make(R)) {
+        state.SkipWithError("surface creation failed");
+        return;
+    }
+    scene.frame.LensSrcDIB.LoadBltRect(scene.frame.DesktopDIB.hDIBDC(), 0, 0, 2 * R, 2 * R, 400,
+                                       300);
+    for (auto _ : state) {
+        mLens::ApplyLens(scene.frame.LensSrcDIB, scene.frame.LensDstDIB);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(BM_ApplyLensAlone)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawLensFrame)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
+
+// Prints as usual and keeps each run's time per iteration (the median with repetitions).
+class CollectingReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                m_Times[run.run_name.str()] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1) {
+                m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double Time(const std::string& name) const {
+        const auto it = m_Times.find(name);
+        return it == m_Times.end() ? 0.0 : it->second;
+    }
+
+  private:
+    std::map<std::string, double> m_Times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nDrawLensFrame / ApplyLens (%d x %d window surface; target <= 3.0)\n", kScreenW,
+                kScreenH);
+    std::printf("%6s %14s %14s %9s\n", "R", "ApplyLens us", "frame us", "ratio");
+    for (int R : {50, 150, 250}) {
+        const std::string r = std::to_string(R);
+        const double lens = reporter.Time("BM_ApplyLensAlone/" + r);
+        const double frame = reporter.Time("BM_DrawLensFrame/" + r);
+        if (lens <= 0) continue;
+        std::printf("%6d %14.1f %14.1f %9.2f\n", R, lens, frame, frame / lens);
+    }
+    return 0;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// fLens: the full-screen lens window. Shown modally by the control panel's Start; on activation
+// it takes the mouse capture, hides the cursor, blocks its own painting with an empty clip
+// region, reads the lens settings from fMain, copies the screen, prepares the lens surfaces,
+// rebuilds the look-up table when the settings changed and stores the colour mask. Each mouse
+// move then draws one lens frame centred on the (clamped) mouse position; the first move
+// without the capture unloads the window, which paints the screen copy over the last lens,
+// releases its surfaces and shows the cursor again.
+//
+// The window has no border and no caption, is maximised, and draws only through its own
+// persistent device context, whose surface starts as the screen copy: until the first move the
+// screen keeps showing what it showed. Coordinates are device pixels of the primary screen.
+
+#include <QPointer>
+#include <cstdint>
+
+#include "lenswindow/LensFrame.h"
+#include "platform/Form.h"
+#include "platform/FormInstance.h"
+
+class QPushButton;
+
+class LensForm : public Form {
+  public:
+    // The lens state of the run: the three surfaces, the lens size and the corner of the
+    // square drawn last, which later openings start from.
+    static const LensFrame& Frame();
+
+    // The settings of the current opening, as read at the last activation.
+    static int32_t LensRadius();
+    static int32_t LensFactor();
+    static int16_t LensConvex();
+    static int32_t MaxX();
+    static int32_t MaxY();
+
+    // The screen's size in device pixels from its size in twips and the twips per pixel: both
+    // rounded to integers (ties to even) and divided, truncating. A fractional twips-per-pixel
+    // value (scale factor 2 gives 7.5) divides exactly instead, rounded. 0 when either is not
+    // positive.
+    static int32_t DevicePixels(double Twips, double TwipsPerPixel);
+
+    // The focus holder, moved just beyond the bottom-right corner of the screen; while loaded.
+    QPointer<QPushButton> cmdDummy;
+
+  protected:
+    void InitializeComponent(QWidget& window) override;
+    void Form_Activate() override;
+    void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override;
+    void Form_Paint() override;
+    void Form_Unload(int16_t& Cancel) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    void cmdDummy_GotFocus();
+};
+
+extern FormInstance<LensForm> fLens;

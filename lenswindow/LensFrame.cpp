@@ -1,0 +1,32 @@
+#include "lenswindow/LensFrame.h"
+
+#include "lens/mLens.h"
+
+void LensFrame::DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y) {
+    const int32_t L = LensSize;
+
+    // The lens image starts as an unmasked copy of the square, so its corners outside the
+    // circle show the plain screen; the transfer then overwrites the inside.
+    LensSrcDIB.LoadBltRect(DesktopDIB.hDIBDC(), 0, 0, L, L, X, Y);
+    LensDstDIB.LoadBlt(LensSrcDIB.hDIBDC(), 0, 0);
+    mLens::ApplyLens(LensSrcDIB, LensDstDIB);
+
+    // Restore only the part of the old square that the new one leaves uncovered: at the same
+    // position that part is empty and nothing is restored.
+    const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
+    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + L, Y + L);
+    gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF);
+
+    gdi::SelectClipRgn(hFormDC, oldRegion);
+    DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    gdi::DeleteObject(oldRegion);
+
+    // The new square stays selected after the frame: a later repaint of the window is confined
+    // to the last lens.
+    gdi::SelectClipRgn(hFormDC, newRegion);
+    LensDstDIB.Paint(hFormDC, X, Y, 1);
+    gdi::DeleteObject(newRegion);
+
+    LastY = Y;
+    LastX = X;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// One frame of the lens: the square of the screen copy under the lens is sent through the
+// look-up table and painted into the lens window, and the part of the previous square that the
+// new one no longer covers is painted back from the screen copy. Two clip regions keep each
+// paint to its own area, so nothing outside the two squares is ever touched.
+//
+// The lens window keeps one LensFrame for the whole run (LastX and LastY survive from one
+// opening to the next); the benchmark drives one directly. No Qt here.
+
+#include <cstdint>
+
+#include "dib/cDIB32.h"
+#include "platform/gdi/Gdi.h"
+
+class LensFrame {
+  public:
+    // The whole-screen copy, the lens image (destination of the transfer) and the piece of the
+    // screen copy under the lens (its source). The two lens surfaces are LensSize × LensSize.
+    cDIB32 DesktopDIB;
+    cDIB32 LensDstDIB;
+    cDIB32 LensSrcDIB;
+    // L: the lens square's side, twice the radius.
+    int32_t LensSize = 0;
+    // Top-left corner of the square drawn last; 0 before the first frame ever.
+    int32_t LastX = 0;
+    int32_t LastY = 0;
+
+    // Draws the lens square with top-left corner (X, Y) into hFormDC (window coordinates equal
+    // screen coordinates; the corner may be negative or beyond the screen) and moves the drawn
+    // lens there from (LastX, LastY). Afterwards hFormDC keeps the new square as its clip
+    // region and LastX, LastY are X, Y. Surfaces without a bitmap draw nothing; the region
+    // calls still run. Uses the look-up table and colour mask of mLens as they stand.
+    void DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y);
+};
