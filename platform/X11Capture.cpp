@@ -47,6 +47,7 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
             free(reply);
             if (status == XCB_GRAB_STATUS_SUCCESS) {
                 m_window = target;
+                m_grabSequence = static_cast<uint16_t>(cookie.sequence);
                 return true;
             }
             // Another client holds the pointer, or the window is just being mapped: those
@@ -72,37 +73,25 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
         xcb_flush(m_connection);
     }
 
-    // X tells of a broken grab or a lost focus: the capture ends, as on a button release.
+    // X tells of a lost focus: the capture ends, as on a button release. (Another client's
+    // grab cannot take the pointer while ours is active, so crossing events that speak of a
+    // grab are left alone: they are late news from before our grab.)
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
         if (!m_window || eventType != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        switch (event->response_type & 0x7f) {
-            case XCB_LEAVE_NOTIFY:
-            case XCB_ENTER_NOTIFY: {
-                // Another client's grab took the pointer from us.
-                const auto* e = reinterpret_cast<const xcb_enter_notify_event_t*>(event);
-                if (e->mode == XCB_NOTIFY_MODE_GRAB && e->event == m_window) Broken();
-                break;
-            }
-            case XCB_FOCUS_OUT: {
-                const auto* e = reinterpret_cast<const xcb_focus_out_event_t*>(event);
-                if (e->event == m_window && e->detail != XCB_NOTIFY_DETAIL_INFERIOR &&
-                    e->detail != XCB_NOTIFY_DETAIL_POINTER && e->mode != XCB_NOTIFY_MODE_UNGRAB)
-                    Broken();
-                break;
-            }
-            default:
-                break;
+        if ((event->response_type & 0x7f) != XCB_FOCUS_OUT) return false;
+        const auto* e = reinterpret_cast<const xcb_focus_out_event_t*>(event);
+        // Only news from after the grab: events carry the sequence number of our last request.
+        const auto age = static_cast<int16_t>(static_cast<uint16_t>(e->sequence - m_grabSequence));
+        if (e->event == m_window && age >= 0 && e->detail != XCB_NOTIFY_DETAIL_INFERIOR &&
+            e->detail != XCB_NOTIFY_DETAIL_POINTER && e->mode != XCB_NOTIFY_MODE_UNGRAB) {
+            m_window = 0;
+            win::CaptureBroken(0);
         }
         return false;
     }
 
   private:
-    void Broken() {
-        m_window = 0;
-        win::CaptureBroken(0);
-    }
-
     xcb_cursor_t BlankCursor() {
         if (m_blankCursor) return m_blankCursor;
         const xcb_setup_t* setup = xcb_get_setup(m_connection);
@@ -124,6 +113,7 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
 
     xcb_connection_t* m_connection;
     xcb_window_t m_window = 0;
+    uint16_t m_grabSequence = 0;
     xcb_cursor_t m_blankCursor = 0;
 };
 
