@@ -1,7 +1,10 @@
 #include "platform/Program.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
+#include "platform/DisplayCheck.h"
 #include "platform/Form.h"
 #include "platform/FormInstance.h"
 #include "platform/SystemClipboard.h"
@@ -22,6 +25,15 @@ void Program::LastFormUnloaded() {
 int Program::Run(int& argc, char** argv, const ProgramInfo& info,
                  const std::function<void()>& startup) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Qt would abort without an X server; say why and leave instead.
+    if (qgetenv("QT_QPA_PLATFORM") == "xcb") {
+        const std::string problem =
+            XDisplayProblem(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+        if (!problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 1;
+        }
+    }
     QApplication app(argc, argv);
     SystemClipboard::Install();
     QApplication::setApplicationName(info.name);

@@ -17,7 +17,8 @@ struct ProgramInfo {
 class Program {
   public:
     // Runs the program; startup loads (and normally shows) the start-up form. Returns the
-    // process exit status.
+    // process exit status: 1, with a message on stderr, when the xcb platform is to be used but
+    // no X display can be opened.
     static int Run(int& argc, char** argv, const ProgramInfo& info,
                    const std::function<void()>& startup);
 
