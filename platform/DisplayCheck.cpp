@@ -10,8 +10,9 @@ std::string XDisplayProblem(const char* display, const char* waylandDisplay) {
     const bool named = display != nullptr && display[0] != '\0';
     if (!named) {
         if (waylandDisplay != nullptr && waylandDisplay[0] != '\0') {
-            return std::string("lucivane: this Wayland session has no XWayland (DISPLAY is not "
-                               "set): ") +
+            return std::string(
+                       "lucivane: this Wayland session has no XWayland (DISPLAY is not "
+                       "set): ") +
                    kNeedX;
         }
         return std::string("lucivane: cannot open the X display: DISPLAY is not set. ") + kNeedX;
