@@ -121,6 +121,8 @@ void LensForm::Form_Activate() {
 }
 
 void LensForm::Form_MouseMove(int16_t, int16_t, float X, float Y) {
+    // A move still queued for the window of an unloaded form must not load it again.
+    if (!IsLoaded()) return;
     if (win::GetCapture() != hWnd()) {
         Unload();
         return;
@@ -134,7 +136,9 @@ void LensForm::Form_MouseMove(int16_t, int16_t, float X, float Y) {
     g_frame.DrawLensFrame(hDC(), N(x - g_lensRadius), N(y - g_lensRadius));
 }
 
-void LensForm::Form_Paint() { g_frame.DesktopDIB.Paint(hDC(), 0, 0, 1); }
+void LensForm::Form_Paint() {
+    if (IsLoaded()) g_frame.DesktopDIB.Paint(hDC(), 0, 0, 1);
+}
 
 void LensForm::cmdDummy_GotFocus() { Refresh(); }
 

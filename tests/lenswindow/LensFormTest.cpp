@@ -1,5 +1,6 @@
 // The lens window over an injected screen: activation, frames, clamping, closing, the table
 // and colour mask it uses, the cursor, and the modal Start from the panel.
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
@@ -104,8 +105,10 @@ TEST_F(LensWindowTest, RandomMovesShowTheCopyOutsideTheLastSquareAndTheModelInsi
             MoveAndCheck(x, y);
             if (HasFatalFailure()) return;
         }
-        // A repaint erases the lens inside the last square and touches nothing else.
-        fLens->Refresh();
+        // The focus holder's focus repaints the window: the lens inside the last square is
+        // erased and nothing else is touched.
+        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+        QApplication::sendEvent(fLens->cmdDummy, &focus);
         QApplication::processEvents();
         ExpectWindow(nullptr, 0, 0);
         ClickAndMove();
@@ -128,9 +131,18 @@ TEST_F(LensWindowTest, LostCaptureClosesAtTheNextMoveWithoutDrawing) {
         }
         EXPECT_TRUE(Open());  // nothing closes it before the next move
         EXPECT_EQ(win::GetCapture(), 0u);
+        QPointer<QWidget> window = fLens->Window();
         MoveTo(10, 10);
+        EXPECT_FALSE(Open());
+        // A move that still reaches the closing window neither draws nor loads it again.
+        if (window) {
+            QMouseEvent late(QEvent::MouseMove, QPointF(20, 20), QPointF(20, 20), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(window, &late);
+        }
         QApplication::processEvents();
         EXPECT_FALSE(Open());
+        EXPECT_EQ(Form::LoadedCount(), 1);
         EXPECT_EQ(LensForm::Frame().LastX, X);
         EXPECT_EQ(LensForm::Frame().LastY, Y);
         EXPECT_EQ(LensForm::Frame().DesktopDIB.hDIB(), 0u);
@@ -278,6 +290,9 @@ TEST_F(LensWindowTest, StartOpensTheLensModallyAndAClickThenAMoveGivesThePanelBa
     EXPECT_EQ(win::GetCapture(), 0u);
     EXPECT_FALSE(capture->Grabbed());
     EXPECT_TRUE(fMain->Visible());
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), fMain->Window());
+    EXPECT_TRUE(fMain->cmdStart->isEnabled());
     EXPECT_EQ(fMain->Lens_ColorMask(), 0x00FFFF00u);
 
     // Exit with the lens unloaded: everything goes.
