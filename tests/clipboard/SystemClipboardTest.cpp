@@ -3,29 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStandardPaths>
+#include <QThread>
 
 #include "clipboard/ClipboardPicture.h"
 #include "dib/cDIB32.h"
 #include "platform/SystemClipboard.h"
 #include "platform/gdi/Clipboard.h"
 #include "platform/gdi/GdiTesting.h"
+#include "support/Xvfb.h"
 
 namespace {
 
 using namespace clipboard_test;
-
-void MakePicture(cDIB32& dib) {
-    ASSERT_EQ(dib.Create(kWidth, kHeight), -1);
-    for (int32_t y = 0; y < kHeight; ++y) {
-        for (int32_t x = 0; x < kWidth; ++x) dib.DIBitsPtr()[y * kWidth + x] = PixelAt(x, y);
-    }
-}
 
 // Number of pixels that differ from the picture (colour channels only), or -1 for a wrong size.
 int Mismatches(const QImage& image) {
@@ -43,7 +34,7 @@ TEST(SystemClipboard, PublishesADeepCopyOfTheClipboardBitmap) {
     gdi::testing::ResetClipboard();
     SystemClipboard::Install();
     cDIB32 dib;
-    MakePicture(dib);
+    ASSERT_TRUE(MakePicture(dib));
     dib.CopyToClipboard();
 
     const gdi::HBITMAP held = gdi::testing::ClipboardBitmap();
@@ -61,81 +52,42 @@ TEST(SystemClipboard, PublishesADeepCopyOfTheClipboardBitmap) {
     EXPECT_TRUE(SystemClipboard::ToImage(dib.hDIBDC()).isNull());  // not a bitmap
 }
 
-// Kills a started process and waits for it, whatever the test's outcome.
-struct OwnedProcess {
-    ~OwnedProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    QByteArray ReadLine(int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!process.canReadLine() && timer.elapsed() < timeoutMs &&
-               process.state() != QProcess::NotRunning) {
-            process.waitForReadyRead(100);
-        }
-        return process.canReadLine() ? process.readLine().trimmed() : QByteArray();
-    }
-    QProcess process;
-};
-
 // Runs xclip against `display` until it answers (the owner may still be taking the selection).
-QByteArray ReadClipboard(const QString& display, const QString& target) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
+QByteArray ReadClipboard(const test_support::Xvfb& server, const QString& target) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 15000) {
-        OwnedProcess xclip;
-        xclip.process.setProcessEnvironment(env);
+        test_support::OwnedProcess xclip;
+        xclip.process.setProcessEnvironment(server.ClientEnvironment());
         xclip.process.start(QStringLiteral("xclip"),
                             {"-selection", "clipboard", "-t", target, "-o"});
         if (xclip.process.waitForFinished(5000) && xclip.process.exitCode() == 0) {
             const QByteArray out = xclip.process.readAllStandardOutput();
             if (!out.isEmpty()) return out;
         }
-        QProcess::execute(QStringLiteral("sleep"), {QStringLiteral("0.2")});
+        QThread::msleep(200);
     }
     return QByteArray();
 }
 
 TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {
     for (const char* tool : {"Xvfb", "xclip"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-            GTEST_SKIP() << tool << " is not installed";
-        }
+        if (!test_support::Xvfb::Installed(tool)) GTEST_SKIP() << tool << " is not installed";
     }
-    // Xvfb picks a free display itself and tells us its number.
-    OwnedProcess xvfb;
-    xvfb.process.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "320x240x24",
-                                                "-nolisten", "tcp", "-noreset"});
-    ASSERT_TRUE(xvfb.process.waitForStarted(5000));
-    const QByteArray number = xvfb.ReadLine(15000);
-    ASSERT_FALSE(number.isEmpty()) << "Xvfb reported no display";
-    const QString display = QStringLiteral(":") + QString::fromLatin1(number);
-
-    OwnedProcess owner;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    owner.process.setProcessEnvironment(env);
-    owner.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    owner.process.start(QStringLiteral(CLIPBOARD_OWNER_PROGRAM), QStringList());
-    ASSERT_TRUE(owner.process.waitForStarted(5000));
+    test_support::Xvfb server(QSize(320, 240));
+    ASSERT_TRUE(server.ok()) << "Xvfb reported no display";
+    test_support::OwnedProcess owner;
+    ASSERT_TRUE(
+        server.Start(owner, QStringLiteral(CLIPBOARD_OWNER_PROGRAM), server.ClientEnvironment()));
     ASSERT_EQ(owner.ReadLine(20000), QByteArray("ready")) << "the owner never copied";
 
-    const QByteArray targets = ReadClipboard(display, QStringLiteral("TARGETS"));
+    const QByteArray targets = ReadClipboard(server, QStringLiteral("TARGETS"));
     EXPECT_TRUE(targets.contains("image/png")) << targets.constData();
 
-    const QByteArray png = ReadClipboard(display, QStringLiteral("image/png"));
+    const QByteArray png = ReadClipboard(server, QStringLiteral("image/png"));
     ASSERT_TRUE(png.startsWith("\x89PNG"))
         << "no PNG from the clipboard (" << png.size() << " bytes)";
-    const QImage image = QImage::fromData(png, "PNG");
-    EXPECT_EQ(image.width(), kWidth);
-    EXPECT_EQ(image.height(), kHeight);
-    EXPECT_EQ(Mismatches(image), 0);
+    EXPECT_EQ(Mismatches(QImage::fromData(png, "PNG")), 0);
 }
 
 }  // namespace

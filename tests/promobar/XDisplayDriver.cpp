@@ -16,27 +16,15 @@ XDisplayDriver::~XDisplayDriver() {
     if (display_ != nullptr) XCloseDisplay(Dpy(display_));
 }
 
-void XDisplayDriver::MoveTo(int x, int y) {
+void XDisplayDriver::MoveTo(QPoint p) {
     if (display_ == nullptr) return;
-    XTestFakeMotionEvent(Dpy(display_), 0, x, y, CurrentTime);
+    XTestFakeMotionEvent(Dpy(display_), 0, p.x(), p.y(), CurrentTime);
     XSync(Dpy(display_), 0);
 }
 
-void XDisplayDriver::Press(int button) {
+void XDisplayDriver::Click(int button, int count) {
     if (display_ == nullptr) return;
-    XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 1, CurrentTime);
-    XSync(Dpy(display_), 0);
-}
-
-void XDisplayDriver::Release(int button) {
-    if (display_ == nullptr) return;
-    XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 0, CurrentTime);
-    XSync(Dpy(display_), 0);
-}
-
-void XDisplayDriver::DoubleClick(int button) {
-    if (display_ == nullptr) return;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < count; ++i) {
         XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 1, CurrentTime);
         XTestFakeButtonEvent(Dpy(display_), static_cast<unsigned>(button), 0, CurrentTime);
     }

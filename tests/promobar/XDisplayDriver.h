@@ -3,6 +3,7 @@
 // the screen back with XGetImage. X headers stay in the .cpp.
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 class XDisplayDriver {
@@ -13,11 +14,9 @@ class XDisplayDriver {
     XDisplayDriver& operator=(const XDisplayDriver&) = delete;
 
     bool IsOpen() const { return display_ != nullptr; }
-    void MoveTo(int x, int y);
-    void Press(int button);
-    void Release(int button);
-    // Two presses and releases sent in one go, so the server stamps them close together.
-    void DoubleClick(int button);
+    void MoveTo(QPoint p);
+    // `count` presses and releases sent in one go, so the server stamps them close together.
+    void Click(int button, int count);
     // The whole root window as RGB32.
     QImage Grab();
 

@@ -5,17 +5,12 @@
 #include <cstdio>
 
 #include "clipboard/ClipboardPicture.h"
-#include "dib/cDIB32.h"
 #include "platform/Program.h"
 
 int main(int argc, char** argv) {
     return Program::Run(argc, argv, ProgramInfo{"ClipboardOwner", "1"}, [] {
-        using namespace clipboard_test;
         cDIB32 dib;
-        if (dib.Create(kWidth, kHeight) == 0) return;
-        for (int32_t y = 0; y < kHeight; ++y) {
-            for (int32_t x = 0; x < kWidth; ++x) dib.DIBitsPtr()[y * kWidth + x] = PixelAt(x, y);
-        }
+        if (!clipboard_test::MakePicture(dib)) return;
         dib.CopyToClipboard();
         std::printf("ready\n");
         std::fflush(stdout);
