@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "dib/cDIB32.h"
@@ -127,48 +128,31 @@ TEST(ApplyLens, MatchesPlainLoop) {
     }
 }
 
+// Empty or destroyed surfaces (a destroyed one still reports its size), radius 0, an empty
+// table, and surfaces narrower or shallower than 2R, which would be written outside their
+// memory: nothing is drawn.
 TEST(ApplyLens, NothingToDraw) {
     Rng rng(99);
-    cDIB32 src, dst, empty;
+    cDIB32 src, dst, empty, gone, narrow, shallow;
     ASSERT_EQ(src.Create(20, 20), -1);
     ASSERT_EQ(dst.Create(20, 20), -1);
-    Randomise(src, rng);
-    Randomise(dst, rng);
-    const std::vector<uint32_t> before = Pixels(dst);
-    mLens::SetColorMask(0xFFFFFF);
-
-    mLens::BuildLookUpTable(10, 75, -1);
-    mLens::ApplyLens(empty, dst);
-    mLens::ApplyLens(src, empty);
-    EXPECT_TRUE(Pixels(dst) == before);
-
-    // Destroyed: the size is still reported, but there is no bitmap.
-    cDIB32 gone;
     ASSERT_EQ(gone.Create(20, 20), -1);
     gone.Destroy();
-    mLens::ApplyLens(gone, dst);
-    EXPECT_TRUE(Pixels(dst) == before);
-
-    // Radius 0, and an empty table.
-    mLens::BuildLookUpTable(0, 75, -1);
-    mLens::ApplyLens(src, dst);
-    mLens::BuildLookUpTable(-5, 75, -1);
-    mLens::ApplyLens(src, dst);
-    EXPECT_TRUE(Pixels(dst) == before);
-
-    // Surfaces too small for the lens would be written outside their memory: refused.
-    mLens::BuildLookUpTable(11, 75, -1);
-    mLens::ApplyLens(src, dst);
-    cDIB32 narrow, shallow;
     ASSERT_EQ(narrow.Create(19, 40), -1);
     ASSERT_EQ(shallow.Create(40, 19), -1);
-    mLens::BuildLookUpTable(10, 75, -1);
-    mLens::ApplyLens(narrow, dst);
-    mLens::ApplyLens(shallow, dst);
-    EXPECT_TRUE(Pixels(dst) == before);
-    const std::vector<uint32_t> narrowBefore = Pixels(narrow);
-    mLens::ApplyLens(src, narrow);
-    EXPECT_TRUE(Pixels(narrow) == narrowBefore);
+    for (cDIB32* dib : {&src, &dst, &narrow}) Randomise(*dib, rng);
+    const std::vector<uint32_t> before = Pixels(dst), narrowBefore = Pixels(narrow);
+    mLens::SetColorMask(0xFFFFFF);
+    const std::tuple<int32_t, cDIB32*, cDIB32*> cases[] = {
+        {10, &empty, &dst},  {10, &src, &empty},   {10, &gone, &dst},
+        {0, &src, &dst},     {-5, &src, &dst},     {11, &src, &dst},
+        {10, &narrow, &dst}, {10, &shallow, &dst}, {10, &src, &narrow}};
+    for (const auto& [R, from, to] : cases) {
+        mLens::BuildLookUpTable(R, 75, -1);
+        mLens::ApplyLens(*from, *to);
+        EXPECT_TRUE(Pixels(dst) == before) << "R " << R;
+        EXPECT_TRUE(Pixels(narrow) == narrowBefore) << "R " << R;
+    }
 }
 
 }  // namespace

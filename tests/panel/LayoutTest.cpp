@@ -6,7 +6,6 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include "panel/LensIcon.h"
 #include "promobar/PromoBar.h"
 #include "tests/panel/PanelFixture.h"
 
@@ -90,31 +89,20 @@ TEST_F(PanelTest, ControlsSitWhereTheLayoutPutsThemInTabOrder) {
 
 TEST_F(PanelTest, ScrollBarsHaveTheirRangesAndSteps) {
     MainForm& f = Start();
-    EXPECT_EQ(f.sbRadius->orientation(), Qt::Horizontal);
-    EXPECT_EQ(f.sbRadius->minimum(), 50);
-    EXPECT_EQ(f.sbRadius->maximum(), 250);
-    EXPECT_EQ(f.sbRadius->singleStep(), 1);
-    EXPECT_EQ(f.sbRadius->pageStep(), 25);
-    EXPECT_EQ(f.sbFactor->orientation(), Qt::Horizontal);
-    EXPECT_EQ(f.sbFactor->minimum(), 5);
-    EXPECT_EQ(f.sbFactor->maximum(), 145);
-    EXPECT_EQ(f.sbFactor->singleStep(), 1);
-    EXPECT_EQ(f.sbFactor->pageStep(), 5);
+    const std::tuple<QScrollBar*, int, int, int> bars[] = {{f.sbRadius, 50, 250, 25},
+                                                           {f.sbFactor, 5, 145, 5}};
+    for (const auto& [bar, minimum, maximum, page] : bars) {
+        EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+        EXPECT_EQ(bar->minimum(), minimum);
+        EXPECT_EQ(bar->maximum(), maximum);
+        EXPECT_EQ(bar->singleStep(), 1);
+        EXPECT_EQ(bar->pageStep(), page);
+    }
     // Values beyond the range are held at its ends.
     f.sbRadius->setValue(1000);
     EXPECT_EQ(f.Lens_Radius(), 250);
     f.sbFactor->setValue(-3);
     EXPECT_EQ(f.Lens_Factor(), 5);
-}
-
-TEST(LensIconTest, IsALensOnATransparentGround) {
-    const QImage icon = LensIconImage(24);
-    ASSERT_EQ(icon.size(), QSize(24, 24));
-    EXPECT_EQ(qAlpha(icon.pixel(0, 23)), 0);  // corners stay clear
-    EXPECT_EQ(qAlpha(icon.pixel(23, 0)), 0);
-    EXPECT_EQ(qAlpha(icon.pixel(10, 10)), 255);                      // the glass is opaque
-    EXPECT_GT(qBlue(icon.pixel(10, 13)), qRed(icon.pixel(10, 13)));  // and bluish
-    EXPECT_GT(qAlpha(icon.pixel(20, 20)), 0);                        // the handle
 }
 
 }  // namespace

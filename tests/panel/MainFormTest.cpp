@@ -33,8 +33,6 @@ TEST_F(PanelTest, StartsWithTheDefaults) {
     EXPECT_EQ(f.Lens_Radius(), 150);
     EXPECT_EQ(f.Lens_Factor(), 75);
     EXPECT_EQ(f.Lens_ColorMask(), 0x00FFFFFFu);
-    EXPECT_EQ(f.Lens_UpdateLookUpTable(), -1);
-    EXPECT_EQ(f.Lens_UpdateLookUpTable(), 0);
 }
 
 TEST_F(PanelTest, EachColourEntryGivesItsMask) {
@@ -144,16 +142,14 @@ TEST_F(PanelTest, ValueLabelsFollowTheThumbWhileDragged) {
 }
 
 TEST_F(PanelTest, LinkBarAppearsFromTwentiethOfApril2012) {
-    today = QDate(2012, 4, 19);
-    EXPECT_FALSE(Start().PromoBar1->isVisible());
-    fMain->Unload();
-    FormInstanceBase::FlushReleased();
-    today = QDate(2012, 4, 20);
-    EXPECT_TRUE(Start().PromoBar1->isVisible());
-    fMain->Unload();
-    FormInstanceBase::FlushReleased();
-    today = QDate(2031, 12, 31);
-    EXPECT_TRUE(Start().PromoBar1->isVisible());
+    const std::pair<QDate, bool> days[] = {
+        {QDate(2012, 4, 19), false}, {QDate(2012, 4, 20), true}, {QDate(2031, 12, 31), true}};
+    for (const auto& [day, shown] : days) {
+        today = day;
+        EXPECT_EQ(Start().PromoBar1->isVisible(), shown) << day.toString().toStdString();
+        fMain->Unload();
+        FormInstanceBase::FlushReleased();
+    }
 }
 
 // Counts the show events a widget receives.

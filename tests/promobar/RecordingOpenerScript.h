@@ -1,7 +1,7 @@
 #pragma once
-// A stand-in `xdg-open` on disk: a shell script that stores the arguments of every start in a
-// directory of its own (one file per argument, byte for byte), so a test can run the real
-// process start and read back exactly what the opener received.
+// A stand-in `xdg-open` on disk: a shell script that stores the arguments of every start, byte
+// for byte, in a file of its own, so a test can run the real process start and read back
+// exactly what the opener received.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,20 +28,15 @@ class ScopedPath {
 class RecordingOpenerScript {
   public:
     RecordingOpenerScript() {
-        if (!dir_.isValid() || !QDir(dir_.path()).mkdir(QStringLiteral("calls"))) return;
         QFile script(Directory() + QStringLiteral("/xdg-open"));
-        if (!script.open(QIODevice::WriteOnly)) return;
+        if (!dir_.isValid() || !script.open(QIODevice::WriteOnly)) return;
+        // Each argument ends with a NUL; the file gets its final name only once it is complete.
         // The arguments are only ever expanded inside double quotes.
         script.write(
             "#!/bin/sh\n"
-            "call=$(mktemp -d \"$(dirname \"$0\")/calls/call.XXXXXX\") || exit 1\n"
-            "i=0\n"
-            "for arg in \"$@\"; do\n"
-            "  i=$((i + 1))\n"
-            "  printf '%s' \"$arg\" > \"$call/arg$i\"\n"
-            "done\n"
-            "printf '%s' \"$#\" > \"$call/argc\"\n"
-            "touch \"$call/done\"\n");
+            "call=$(mktemp \"$(dirname \"$0\")/partial.XXXXXX\") || exit 1\n"
+            "for arg in \"$@\"; do printf '%s\\0' \"$arg\"; done > \"$call\"\n"
+            "mv \"$call\" \"$call.call\"\n");
         script.close();
         valid_ = script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                        QFileDevice::ExeOwner);
@@ -54,38 +49,24 @@ class RecordingOpenerScript {
     std::vector<QList<QByteArray>> WaitForCalls(int count, int timeoutMs) const {
         QElapsedTimer timer;
         timer.start();
+        const QDir dir(Directory());
         QStringList done;
-        while (true) {
-            done = FinishedCalls();
-            if (done.size() >= count || timer.elapsed() > timeoutMs) break;
+        while ((done = dir.entryList({QStringLiteral("*.call")}, QDir::Files)).size() < count &&
+               timer.elapsed() <= timeoutMs) {
             QTest::qWait(20);
         }
         std::vector<QList<QByteArray>> calls;
-        for (const QString& call : done) {
-            QList<QByteArray> argv;
-            const int argc = Read(call + QStringLiteral("/argc")).toInt();
-            for (int i = 1; i <= argc; ++i) argv << Read(call + QStringLiteral("/arg%1").arg(i));
+        for (const QString& name : done) {
+            QFile file(dir.filePath(name));
+            QList<QByteArray> argv =
+                file.open(QIODevice::ReadOnly) ? file.readAll().split('\0') : QList<QByteArray>{{}};
+            argv.removeLast();  // after the last NUL
             calls.push_back(argv);
         }
         return calls;
     }
 
   private:
-    QStringList FinishedCalls() const {
-        QStringList out;
-        const QDir calls(Directory() + QStringLiteral("/calls"));
-        for (const QString& name : calls.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            const QString path = calls.filePath(name);
-            if (QFile::exists(path + QStringLiteral("/done"))) out << path;
-        }
-        return out;
-    }
-
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QTemporaryDir dir_;
     bool valid_ = false;
 };
