@@ -52,22 +52,16 @@ TEST(SystemClipboard, PublishesADeepCopyOfTheClipboardBitmap) {
     EXPECT_TRUE(SystemClipboard::ToImage(dib.hDIBDC()).isNull());  // not a bitmap
 }
 
-// Runs xclip against `display` until it answers (the owner may still be taking the selection).
+// Runs xclip until it answers (the owner may still be taking the selection).
 QByteArray ReadClipboard(const test_support::Xvfb& server, const QString& target) {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 15000) {
-        test_support::OwnedProcess xclip;
-        xclip.process.setProcessEnvironment(server.ClientEnvironment());
-        xclip.process.start(QStringLiteral("xclip"),
-                            {"-selection", "clipboard", "-t", target, "-o"});
-        if (xclip.process.waitForFinished(5000) && xclip.process.exitCode() == 0) {
-            const QByteArray out = xclip.process.readAllStandardOutput();
-            if (!out.isEmpty()) return out;
-        }
-        QThread::msleep(200);
+    QByteArray out;
+    while (out.isEmpty() && timer.elapsed() < 15000) {
+        out = server.Run("xclip", {"-selection", "clipboard", "-t", target, "-o"}, 5000);
+        if (out.isEmpty()) QThread::msleep(200);
     }
-    return QByteArray();
+    return out;
 }
 
 TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {

@@ -55,33 +55,6 @@ TEST(LookUpTable, WorkedExampleRadius4Factor75) {
     EXPECT_EQ(LookUpTable()(1, 0), (tLensOffset{1, 0}));
 }
 
-// Factor 0 puts nothing inside; factor 150 the whole disc j^2 + i^2 < R^2, where convex shows
-// the centre and concave each pixel itself. The factor's sign is ignored.
-TEST(LookUpTable, SpecialFactors) {
-    for (int32_t R : {1, 2, 5, 17, 150, 250}) {
-        SCOPED_TRACE(R);
-        const tLensOffset outside{-R, -R};
-        mLens::BuildLookUpTable(R, 0, -1);
-        EXPECT_EQ(LookUpTable().TapCount(), 0u);
-        EXPECT_EQ(Table(), std::vector<tLensOffset>(LookUpTable().Count(), outside));
-        mLens::BuildLookUpTable(R, 150, -1);
-        const std::vector<tLensOffset> convex = Table();
-        mLens::BuildLookUpTable(R, 150, 0);
-        for (int32_t i = -R, k = 0; i <= R; ++i) {
-            for (int32_t j = -R; j <= R; ++j, ++k) {
-                const bool inside = j * j + i * i < R * R;
-                ASSERT_EQ(convex[k], (inside ? tLensOffset{0, 0} : outside)) << j << "," << i;
-                ASSERT_EQ(LookUpTable()(j, i), (inside ? tLensOffset{j, i} : outside))
-                    << j << "," << i;
-            }
-        }
-        mLens::BuildLookUpTable(R, -75, 0);
-        const std::vector<tLensOffset> negative = Table();
-        mLens::BuildLookUpTable(R, 75, 0);
-        EXPECT_EQ(Table(), negative);
-    }
-}
-
 TEST(LookUpTable, RadiusZeroAndRefusedInput) {
     mLens::BuildLookUpTable(0, 75, -1);
     EXPECT_EQ(LookUpTable().Radius(), 0);
@@ -125,8 +98,9 @@ TEST(LookUpTable, SmallerRebuildLeavesNothingBehind) {
     EXPECT_TRUE(SameAsReference(250, 30, true));
 }
 
-// Border, bound and symmetry properties, and agreement of the derived transfer form (row runs
-// and packed taps) with the table itself, over a spread of radii and factors.
+// Border, bound and symmetry properties, the special factors 0 and 150, and agreement of the
+// derived transfer form (row runs and packed taps) with the table itself, over a spread of radii
+// and factors.
 TEST(LookUpTable, InvariantsAndDerivedForm) {
     for (int32_t R = 0; R <= 250; R += (R < 20 ? 1 : 23)) {
         for (int32_t F : {0, 1, 5, 40, 75, 110, 145, 149, 150}) {
@@ -146,7 +120,15 @@ TEST(LookUpTable, InvariantsAndDerivedForm) {
                         if (R > 0 && (j == -R || j == R || i == -R || i == R)) {
                             ASSERT_EQ(e, M);
                         }
+                        // Factor 0 puts nothing inside; factor 150 the whole disc, where convex
+                        // shows the centre and concave each pixel itself.
+                        if (F == 0 || F == 150) {
+                            ASSERT_EQ(inside, F == 150 && j * j + i * i < R * R) << j << "," << i;
+                        }
                         if (!inside) continue;
+                        if (F == 150) {
+                            ASSERT_EQ(e, (convex ? tLensOffset{0, 0} : tLensOffset{j, i}));
+                        }
                         ASSERT_LE(std::abs(e.OffsetX), std::abs(j));
                         ASSERT_LE(std::abs(e.OffsetY), std::abs(i));
                         ASSERT_LE(std::abs(j), R - 1);

@@ -3,6 +3,7 @@
 // -displayfd) and child processes that are killed whatever the test's outcome.
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
@@ -72,6 +73,21 @@ class Xvfb {
         client.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.process.start(program, QStringList());
         return client.process.waitForStarted(5000);
+    }
+
+    // Runs an X client tool (xdotool, xclip, import …) on this server; its standard output, or
+    // an empty array when it fails.
+    QByteArray Run(const QString& tool, const QStringList& args, int timeoutMs = 10000) const {
+        OwnedProcess client;
+        client.process.setProcessEnvironment(ClientEnvironment());
+        client.process.start(tool, args);
+        if (!client.process.waitForFinished(timeoutMs) || client.process.exitCode() != 0) return {};
+        return client.process.readAllStandardOutput();
+    }
+
+    // The whole screen, read back by ImageMagick's import (XGetImage underneath).
+    QImage Grab() const {
+        return QImage::fromData(Run(QStringLiteral("import"), {"-window", "root", "png:-"}), "PNG");
     }
 
   private:
