@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Without an X display the program says why on stderr and ends with status 1 (no abort, no
+# core dump): DISPLAY unset, DISPLAY naming no server, and a Wayland session without XWayland.
+# Usage: no_display_test.sh <lucivane>
+set -euo pipefail
+exe=$1
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A display number with no server behind it.
+free=987
+while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
+
+# expect <wanted stderr text> <env arguments...>
+expect() {
+  local want=$1
+  shift
+  local status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" timeout 20 "$exe" 2>"$err" || status=$?
+  [ "$status" -eq 1 ] || fail "$* -> status $status, want 1; stderr: $(cat "$err")"
+  grep -qF "$want" "$err" || fail "$* -> stderr lacks '$want': $(cat "$err")"
+  [ "$(wc -l <"$err")" -eq 1 ] || fail "$* -> more than the one message: $(cat "$err")"
+}
+
+need='Lucivane needs an X11 session (or XWayland).'
+expect "lucivane: cannot open the X display: DISPLAY is not set. $need"
+expect "lucivane: cannot open the X display \":$free\": $need" DISPLAY=":$free"
+expect "lucivane: cannot open the X display \"nonsense\": $need" DISPLAY=nonsense
+expect "lucivane: this Wayland session has no XWayland (DISPLAY is not set): $need" \
+  WAYLAND_DISPLAY=wayland-0
+# An explicit xcb choice is checked the same way.
+expect "lucivane: cannot open the X display \":$free\": $need" DISPLAY=":$free" QT_QPA_PLATFORM=xcb
+echo "no-display start OK"
