@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
 
 #include "tests/lenswindow/LensWindowFixture.h"
 
@@ -45,6 +46,7 @@ TEST_F(LensWindowTest, SoakHundredOpeningsOfHundredMovesLeaveNothingBehind) {
     // One opening holds a screen copy, a window surface and two lens squares (a few MB at
     // most); a leak of any of them per opening would add a hundred times that.
     const int64_t grown = ResidentBytes() - resident;
+    RecordProperty("resident_growth_bytes", std::to_string(grown));
     EXPECT_LT(grown, 8 << 20) << "resident set grew by " << grown << " bytes";
 }
 
