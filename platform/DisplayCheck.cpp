@@ -2,8 +2,19 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 const char kNeedX[] = "Lucivane needs an X11 session (or XWayland).";
+}
+
+const char* XDisplayName(int argc, char** argv) {
+    const char* name = std::getenv("DISPLAY");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-display") == 0) name = argv[i + 1];
+    }
+    return name;
 }
 
 std::string XDisplayProblem(const char* display, const char* waylandDisplay) {

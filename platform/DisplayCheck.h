@@ -4,6 +4,10 @@
 
 #include <string>
 
+// The display the xcb platform will use: the value after a "-display" argument (Qt reads it),
+// else $DISPLAY; nullptr when neither is given.
+const char* XDisplayName(int argc, char** argv);
+
 // Tries to connect to the X display named `display` (nullptr or "" when DISPLAY is unset) and
 // disconnects again. Returns "" when that works, otherwise one line for the user, starting with
 // "lucivane: ". `waylandDisplay` is WAYLAND_DISPLAY (nullptr when unset); it only changes the

@@ -28,7 +28,7 @@ int Program::Run(int& argc, char** argv, const ProgramInfo& info,
     // Qt would abort without an X server; say why and leave instead.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb") {
         const std::string problem =
-            XDisplayProblem(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+            XDisplayProblem(XDisplayName(argc, argv), std::getenv("WAYLAND_DISPLAY"));
         if (!problem.empty()) {
             std::fprintf(stderr, "%s\n", problem.c_str());
             return 1;

@@ -12,12 +12,18 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 free=987
 while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
 
-# expect <wanted stderr text> <env arguments...>
+# expect <wanted stderr text> [--args <option> <value>] <env arguments...>
 expect() {
   local want=$1
   shift
   local status=0
-  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" timeout 20 "$exe" 2>"$err" || status=$?
+  local args=()
+  if [ "${1:-}" = --args ]; then
+    args=("$2" "$3")
+    shift 3
+  fi
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" timeout 20 "$exe" "${args[@]}" \
+    2>"$err" || status=$?
   [ "$status" -eq 1 ] || fail "$* -> status $status, want 1; stderr: $(cat "$err")"
   grep -qF "$want" "$err" || fail "$* -> stderr lacks '$want': $(cat "$err")"
   [ "$(wc -l <"$err")" -eq 1 ] || fail "$* -> more than the one message: $(cat "$err")"
@@ -31,4 +37,8 @@ expect "lucivane: this Wayland session has no XWayland (DISPLAY is not set): $ne
   WAYLAND_DISPLAY=wayland-0
 # An explicit xcb choice is checked the same way.
 expect "lucivane: cannot open the X display \":$free\": $need" DISPLAY=":$free" QT_QPA_PLATFORM=xcb
+# Qt's own -display option names the display, before $DISPLAY.
+expect "lucivane: cannot open the X display \":$free\": $need" --args -display ":$free"
+expect "lucivane: cannot open the X display \"nonsense\": $need" --args -display nonsense \
+  DISPLAY=":$free"
 echo "no-display start OK"
