@@ -22,6 +22,14 @@ class CaptureBackend {
     // Changes the cursor of an active grab.
     virtual void SetBlankCursor(bool blank) = 0;
 
+    // The pointer's position relative to the top-left corner of `window`, in device pixels,
+    // when the backend can tell (false otherwise). Qt's event positions are logical pixels
+    // rounded to integers, which loses the odd device pixels at scale factor 2.
+    virtual bool PointerInWindow(QWidget& window, int& x, int& y) {
+        (void)window, (void)x, (void)y;
+        return false;
+    }
+
     // The backend in use: the installed one, else the X11 one on xcb, else a ScriptedCapture
     // whose grabs succeed.
     static CaptureBackend& Current();

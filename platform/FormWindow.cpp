@@ -8,6 +8,7 @@
 #include <QtMath>
 #include <cstring>
 
+#include "platform/CaptureBackend.h"
 #include "platform/Form.h"
 #include "platform/WindowServices.h"
 #include "platform/gdi/Surface.h"
@@ -203,7 +204,16 @@ void FormWindow::Present(int left, int top, int right, int bottom) {
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
     const qreal ratio = devicePixelRatioF();
-    const QPointF p = e->position() * ratio;
+    QPointF p = e->position() * ratio;
+    if (ratio != 1.0) {
+        // Logical positions are rounded: take the device pixel from the window system when it
+        // agrees with the event (the pointer may have moved on since).
+        int x = 0, y = 0;
+        if (CaptureBackend::Current().PointerInWindow(*this, x, y) &&
+            qAbs(x / ratio - e->position().x()) <= 0.5 &&
+            qAbs(y / ratio - e->position().y()) <= 0.5)
+            p = QPointF(x, y);
+    }
     m_form.Form_MouseMove(ButtonBits(e->buttons()), ShiftBits(e->modifiers()),
                           static_cast<float>(p.x()), static_cast<float>(p.y()));
 }

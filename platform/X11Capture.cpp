@@ -62,7 +62,7 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
 
     void Ungrab() override {
         xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
-        xcb_flush(m_connection);
+        Sync();  // when this returns, other clients can grab
         m_window = 0;
     }
 
@@ -70,7 +70,21 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
         if (!m_window) return;
         xcb_change_active_pointer_grab(m_connection, blank ? BlankCursor() : XCB_NONE,
                                        XCB_CURRENT_TIME, kPointerEvents);
-        xcb_flush(m_connection);
+        Sync();
+    }
+
+    bool PointerInWindow(QWidget& window, int& x, int& y) override {
+        const auto target = static_cast<xcb_window_t>(window.winId());
+        if (!target) return false;
+        xcb_query_pointer_reply_t* reply =
+            xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, target), nullptr);
+        const bool ok = reply && reply->same_screen;
+        if (ok) {
+            x = reply->win_x;
+            y = reply->win_y;
+        }
+        free(reply);
+        return ok;
     }
 
     // X tells of a lost focus: the capture ends, as on a button release. (Another client's
@@ -92,6 +106,11 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
     }
 
   private:
+    // A round trip: every request sent before has been carried out.
+    void Sync() {
+        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
     xcb_cursor_t BlankCursor() {
         if (m_blankCursor) return m_blankCursor;
         const xcb_setup_t* setup = xcb_get_setup(m_connection);
