@@ -5,7 +5,7 @@
 namespace gdi::testing {
 
 void FailNextCreations(uint32_t count, uint32_t after) {
-    GdiState::Instance().Objects().FailInserts(count, 0 * after);
+    GdiState::Instance().Objects().FailInserts(count, after);
 }
 
 uint32_t PendingCreationFailures() { return GdiState::Instance().Objects().PendingFailures(); }
