@@ -162,6 +162,7 @@ TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
     const Picture turned = Model(start, true, true, false);
     bool sawUnchanged = false, sawEmpty = false;
     for (uint32_t after = 0;; ++after) {
+        ASSERT_LT(after, 16u) << "failures never ran out: the turn keeps making surfaces";
         SCOPED_TRACE(::testing::Message() << "creation " << after << " fails");
         const uint32_t base = gdi::LiveObjectCount();
         {
