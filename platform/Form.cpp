@@ -108,6 +108,7 @@ void Form::Show(int Modal, Form* OwnerForm) {
 
 void Form::Hide() {
     if (m_window) m_window->hide();
+    ThawScreen();  // hidden, it no longer stands over the screen
     EndModalLoop();
 }
 

@@ -153,6 +153,7 @@ TEST_F(ScreenCopyTest, FrozenScreenFormCopiesBeforeMappingAndStartsAsTheCopy) {
 
     // Shown again after a hide: a new copy.
     fFrozen->Hide();
+    EXPECT_FALSE(ScreenCopy::Frozen());
     fFrozen->Show();
     EXPECT_EQ(copies, 2);
     EXPECT_EQ(ScreenPixel(10, 20), RandomScreen(screenSize, 9).pixel(10, 20) & 0xFFFFFFu);
