@@ -12,18 +12,17 @@
 #include "platform/ScreenCopy.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Surface.h"
+#include "tests/support/Rng.h"
 
 namespace {
 
-// Small multiplicative congruential generator with a fixed seed: reproducible screens.
+// A reproducible screen for a seed.
 QImage RandomScreen(QSize size, uint32_t seed) {
     QImage image(size, QImage::Format_ARGB32);
-    uint32_t state = seed;
+    test_support::Rng rng(seed);
     for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
-            state = state * 1664525u + 1013904223u;
-            image.setPixel(x, y, state | 0xFF000000u);  // alpha set: the copy must drop it
-        }
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, rng.Next32() | 0xFF000000u);  // alpha set: the copy drops it
     return image;
 }
 
