@@ -11,13 +11,26 @@ std::unique_ptr<CaptureBackend>& Installed() {
     return backend;
 }
 
+bool g_appClosing = false;
+
+// The X backend uses the application's connection, which goes with the application: give the
+// pointer back and drop the backend first.
+void DropX11Backend() {
+    win::ReleaseCapture();
+    Installed().reset();
+    g_appClosing = true;
+}
+
 }  // namespace
 
 CaptureBackend& CaptureBackend::Current() {
     auto& backend = Installed();
     if (!backend) {
-        if (QGuiApplication::instance() && QGuiApplication::platformName() == "xcb")
+        if (!g_appClosing && QGuiApplication::instance() &&
+            QGuiApplication::platformName() == "xcb") {
             backend = MakeX11Capture();
+            if (backend) qAddPostRoutine(DropX11Backend);
+        }
         if (!backend) backend = std::make_unique<ScriptedCapture>();
     }
     return *backend;
