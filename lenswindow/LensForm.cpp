@@ -1,7 +1,9 @@
 #include "lenswindow/LensForm.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 #include <cmath>
 #include <limits>
@@ -75,6 +77,12 @@ void LensForm::InitializeComponent(QWidget& window) {
     cmdDummy->setText(QString());
     cmdDummy->setFocusPolicy(Qt::StrongFocus);
     cmdDummy->installEventFilter(this);
+    // Out of sight from the start: the window maps showing the screen copy, and a button drawn
+    // at the origin before activation moves it away would be a visible change.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        cmdDummy->move(area.width(), area.height());
+    }
     window.setFocusProxy(cmdDummy);  // tab index 0: the first control takes the focus
 
     SetFrozenScreen(true);  // the surface starts as the screen copy, taken before mapping

@@ -110,7 +110,7 @@ class LensEndToEnd : public ::testing::Test {
             if (!blank) Pause(20);
         }
         EXPECT_TRUE(blank) << "the cursor shows over the lens";
-        WaitUntilStill();  // activation moves the focus button away, which repaints
+        WaitUntilStill();  // let the activation finish
 
         // Nothing changed on screen; only the Start button may show its click.
         const Picture copy = xscreen::Shot(dpy());
