@@ -1,5 +1,6 @@
 #pragma once
-// A memory DC with a top-down DIB section selected, for the GDI tests.
+// Shared pieces of the GDI tests: a memory DC with a top-down DIB section selected (released the
+// way the program does it, the old bitmap selected back first) and a one-call solid fill.
 
 #include <cstdint>
 #include <vector>
@@ -9,55 +10,45 @@
 
 namespace gdi_test {
 
+using namespace gdi;
 using test_support::Rng;
 
-inline gdi::BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
-    gdi::BITMAPINFO info{};
-    info.bmiHeader = {
-        sizeof(gdi::BITMAPINFOHEADER), width, -height, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0};
-    return info;
-}
+// Several call results in one comparison, in call order: EXPECT_EQ(Results{f(), g()}, ...).
+using Results = std::vector<int64_t>;
 
-// Released the way the program does it: the old bitmap selected back first.
-class MemSurface {
-  public:
-    MemSurface(int32_t width, int32_t height) : width_(width), height_(height) {
-        dc_ = gdi::CreateCompatibleDC(0);
-        const gdi::BITMAPINFO info = TopDownInfo(width, height);
+struct MemSurface {
+    MemSurface(int32_t width, int32_t height) : w(width), h(height) {
+        // biSizeImage is never read: every test that fills a whole surface (under the
+        // sanitizers) shows that the buffer was sized from width and height alone.
+        const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 1, 0, 0, 0, 0}};
         void* bits = nullptr;
-        bitmap_ = gdi::CreateDIBSection(dc_, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
-        pixels_ = static_cast<uint32_t*>(bits);
-        old_ = gdi::SelectObject(dc_, bitmap_);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, 0, 0);
+        px = static_cast<uint32_t*>(bits);
+        old = SelectObject(dc, bitmap);
     }
     ~MemSurface() {
-        gdi::SelectObject(dc_, old_);
-        gdi::DeleteObject(bitmap_);
-        gdi::DeleteDC(dc_);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
     }
-    MemSurface(const MemSurface&) = delete;
-    MemSurface& operator=(const MemSurface&) = delete;
 
-    gdi::HDC dc() const { return dc_; }
-    gdi::HBITMAP bitmap() const { return bitmap_; }
-    uint32_t* pixels() const { return pixels_; }
-    int32_t width() const { return width_; }
-    int32_t height() const { return height_; }
-    uint32_t& at(int x, int y) { return pixels_[y * width_ + x]; }
-    std::vector<uint32_t> Snapshot() const {
-        return std::vector<uint32_t>(pixels_, pixels_ + width_ * height_);
-    }
+    std::vector<uint32_t> Snapshot() const { return {px, px + w * h}; }
     // Every pixel distinct and non-zero.
     void FillPattern(uint32_t tag) {
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) at(x, y) = tag + (y << 8) + x + 1;
+        for (int k = 0; k < w * h; ++k) px[k] = tag + ((k / w) << 8) + k % w + 1;
     }
 
-  private:
-    int32_t width_, height_;
-    gdi::HDC dc_ = 0;
-    gdi::HBITMAP bitmap_ = 0;
-    gdi::HGDIOBJ old_ = 0;
-    uint32_t* pixels_ = nullptr;
+    int32_t w, h;
+    HDC dc = CreateCompatibleDC(0);
+    HBITMAP bitmap = 0;
+    HGDIOBJ old = 0;
+    uint32_t* px = nullptr;
 };
+
+inline void Fill(HDC dc, RECT r, COLORREF colour) {
+    const HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
 
 }  // namespace gdi_test

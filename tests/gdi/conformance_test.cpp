@@ -1,198 +1,257 @@
-// Results and failure values of each call, with stale, foreign and wrong-type handles, and the
-// object lifecycle rules (stock bitmap, pinned selected bitmaps, refused sizes, leaks).
+// Results and failure values of each call, with stale, foreign and wrong-type handles; the
+// object lifecycle rules (stock bitmap, pinned selected bitmaps, refused sizes); DCs over
+// borrowed pixels (window surfaces, the screen) and the in-process clipboard.
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <numeric>
 
 #include "gdi/GdiTestSupport.h"
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Clipboard.h"
+#include "platform/gdi/GdiTesting.h"
+#include "platform/gdi/Surface.h"
 
-using namespace gdi;
-using gdi_test::MemSurface;
-using gdi_test::TopDownInfo;
+using namespace gdi_test;
+namespace hooks = gdi::testing;
 
 namespace {
+
 HGDIOBJ StaleBrush() {
     HBRUSH brush = CreateSolidBrush(0);
     DeleteObject(brush);
     return brush;
 }
-}  // namespace
 
-TEST(GdiDc, StockBitmapAndSelectionRules) {
-    const uint32_t before = LiveObjectCount();
-    HDC dc = CreateCompatibleDC(0);
-    HDC other = CreateCompatibleDC(dc);
-    ASSERT_NE(other, 0u);
-    EXPECT_EQ(GetObjectType(dc), OBJ_MEMDC);
+TEST(GdiDc, StockBitmapSelectionRulesAndBitmapRecord) {
+    const int64_t before = LiveObjectCount();
+    HDC dc = CreateCompatibleDC(0), other = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 3, 3);
-    const HGDIOBJ stock = SelectObject(dc, bitmap);
-    EXPECT_EQ(GetObjectType(stock), OBJ_BITMAP);
-    EXPECT_FALSE(DeleteObject(stock));
-    EXPECT_EQ(LiveObjectCount(), before + 3);     // the stock bitmap is not counted
-    EXPECT_EQ(SelectObject(dc, bitmap), bitmap);  // again: itself
-    EXPECT_EQ(SelectObject(other, bitmap), 0u);   // one DC at a time
-    EXPECT_FALSE(DeleteObject(bitmap));           // still selected
-    EXPECT_FALSE(DeleteObject(dc));               // DCs go through DeleteDC
-    EXPECT_EQ(SelectObject(dc, CreateSolidBrush(1)), 0u);
-    EXPECT_TRUE(DeleteDC(dc));  // lets go of the bitmap
-    EXPECT_EQ(SelectObject(other, bitmap), stock);
-    EXPECT_EQ(SelectObject(other, stock), bitmap);
-    EXPECT_TRUE(DeleteObject(bitmap));
-    EXPECT_TRUE(DeleteDC(other));
-    EXPECT_EQ(LiveObjectCount(), before + 1);  // the brush above
+    const HGDIOBJ stock = SelectObject(dc, bitmap), brush = CreateSolidBrush(1);
+    // The stock bitmap is neither deleted nor counted.
+    EXPECT_EQ((Results{GetObjectType(dc), GetObjectType(other), GetObjectType(stock),
+                       GetObjectType(brush), DeleteObject(stock), LiveObjectCount() - before}),
+              (Results{OBJ_MEMDC, OBJ_MEMDC, OBJ_BITMAP, OBJ_BRUSH, 0, 4}));
+    // Selected again: itself; into a second DC, deleted while selected, DeleteObject on a DC,
+    // selecting a brush: refused.
+    EXPECT_EQ((Results{SelectObject(dc, bitmap), SelectObject(other, bitmap), DeleteObject(bitmap),
+                       DeleteObject(dc), SelectObject(dc, brush)}),
+              (Results{bitmap, 0, 0, 0, 0}));
+    // Deleting the DC lets go of the bitmap.
+    EXPECT_EQ((Results{DeleteDC(dc), SelectObject(other, bitmap), SelectObject(other, stock),
+                       DeleteObject(bitmap), DeleteDC(other), LiveObjectCount() - before}),
+              (Results{1, stock, bitmap, 1, 1, 1}));
+
+    MemSurface s(7, 5);
+    unsigned char bytes[32];
+    std::memset(bytes, 0xAB, sizeof bytes);
+    BITMAP bm{};
+    const int64_t full = sizeof(BITMAP);
+    // A 24-byte buffer gets the classic prefix, width and height included, and nothing more.
+    EXPECT_EQ((Results{GetObjectA(s.bitmap, 24, bytes), bytes[24], GetObjectA(s.bitmap, 0, nullptr),
+                       GetObjectA(s.bitmap, 0, &bm), GetObjectA(brush, 24, bytes),
+                       GetObjectA(StaleBrush(), 24, bytes)}),
+              (Results{24, 0xAB, full, 0, 0, 0}));
+    std::memcpy(&bm, bytes, 24);
+    EXPECT_EQ((Results{bm.bmWidth, bm.bmHeight, bm.bmWidthBytes, bm.bmBitsPixel}),
+              (Results{7, 5, 28, 32}));
+    EXPECT_EQ(GetObjectA(s.bitmap, 1000, &bm), full);
+    EXPECT_EQ(bm.bmBits, s.px);
+    DeleteObject(brush);
 }
 
 TEST(GdiDc, BadHandlesFailWithoutEffect) {
     MemSurface s(2, 2);
     HRGN region = CreateRectRgn(0, 0, 1, 1);
     for (HGDIOBJ bad : {HGDIOBJ{region}, StaleBrush(), HGDIOBJ{0xDEADBEEF}, HGDIOBJ{1}}) {
-        SCOPED_TRACE(bad);
-        EXPECT_EQ(CreateCompatibleDC(bad), 0u);
-        EXPECT_EQ(CreateCompatibleBitmap(bad, 2, 2), 0u);
-        EXPECT_FALSE(DeleteDC(bad));
-        EXPECT_EQ(SelectObject(bad, region), 0u);
-        EXPECT_EQ(SetStretchBltMode(bad, COLORONCOLOR), 0);
-        EXPECT_EQ(GetStretchBltMode(bad), 0);
-        EXPECT_EQ(SelectClipRgn(bad, 0), ERROR);
-        EXPECT_EQ(SelectObject(s.dc(), bad == region ? s.dc() : bad), 0u);
+        EXPECT_EQ((Results{CreateCompatibleDC(bad), CreateCompatibleBitmap(bad, 2, 2),
+                           DeleteDC(bad), SelectObject(bad, region),
+                           SetStretchBltMode(bad, COLORONCOLOR), GetStretchBltMode(bad),
+                           SelectClipRgn(bad, 0), SelectObject(s.dc, bad == region ? s.dc : bad)}),
+                  Results(8, 0))
+            << bad;
     }
-    EXPECT_EQ(GetObjectType(StaleBrush()), 0u);
-    EXPECT_FALSE(DeleteObject(StaleBrush()));
-    EXPECT_TRUE(DeleteObject(region));
-    EXPECT_FALSE(DeleteObject(region));
     // Thousands of later objects reuse slots; no old handle comes back to life.
-    std::vector<HGDIOBJ> dead;
-    for (int i = 0; i < 5000; ++i) dead.push_back(StaleBrush());
-    HRGN live = CreateRectRgn(0, 0, 1, 1);
+    std::vector<HGDIOBJ> dead(5000);
+    for (HGDIOBJ& h : dead) h = StaleBrush();
     for (HGDIOBJ h : dead) ASSERT_EQ(GetObjectType(h), 0u);
-    DeleteObject(live);
-}
-
-TEST(GdiObjects, TypesAndBitmapRecord) {
-    MemSurface s(7, 5);
-    HBRUSH brush = CreateSolidBrush(0x123456);
-    EXPECT_EQ(GetObjectType(brush), OBJ_BRUSH);
-    unsigned char bytes[32];
-    std::memset(bytes, 0xAB, sizeof bytes);
-    EXPECT_EQ(GetObjectA(s.bitmap(), 24, bytes), 24);  // width and height are in the prefix
-    BITMAP head{};
-    std::memcpy(&head, bytes, 24);
-    EXPECT_EQ(bytes[24], 0xAB);
-    EXPECT_EQ(head.bmWidth, 7);
-    EXPECT_EQ(head.bmHeight, 5);
-    EXPECT_EQ(head.bmWidthBytes, 28);
-    EXPECT_EQ(head.bmBitsPixel, 32);
-    BITMAP full{};
-    EXPECT_EQ(GetObjectA(s.bitmap(), 1000, &full), static_cast<int>(sizeof(BITMAP)));
-    EXPECT_EQ(full.bmBits, s.pixels());
-    EXPECT_EQ(GetObjectA(s.bitmap(), 0, nullptr), static_cast<int>(sizeof(BITMAP)));
-    EXPECT_EQ(GetObjectA(s.bitmap(), 0, &full), 0);
-    EXPECT_EQ(GetObjectA(brush, 24, bytes), 0);
-    EXPECT_EQ(GetObjectA(StaleBrush(), 24, bytes), 0);
-    DeleteObject(brush);
+    EXPECT_EQ((Results{GetObjectType(StaleBrush()), DeleteObject(StaleBrush()),
+                       DeleteObject(region), DeleteObject(region)}),
+              (Results{0, 0, 1, 0}));
 }
 
 TEST(GdiBitmaps, RefusedHeadersAndSizesAllocateNothing) {
     const uint32_t before = LiveObjectCount();
-    struct Case {
-        int32_t width, height;  // biHeight is -height
-        WORD bits, planes;
-        DWORD compression;
-        UINT usage;
-        uint32_t section;
+    // Width, biHeight (negative: top-down), bits, planes, compression, usage, section: empty,
+    // negative and oversized; bottom-up; a height whose negation overflows; then each other
+    // field wrong in turn.
+    const int32_t cases[][7] = {
+        {0, -5, 32, 1, 0, 0, 0},         {5, 0, 32, 1, 0, 0, 0},
+        {-5, -5, 32, 1, 0, 0, 0},        {65536, -65536, 32, 1, 0, 0, 0},
+        {32768, -32768, 32, 1, 0, 0, 0}, {INT_MAX, -1, 32, 1, 0, 0, 0},
+        {1, -INT_MAX, 32, 1, 0, 0, 0},   {4, 4, 32, 1, 0, 0, 0},
+        {4, INT_MIN, 32, 1, 0, 0, 0},    {4, -4, 24, 1, 0, 0, 0},
+        {4, -4, 32, 2, 0, 0, 0},         {4, -4, 32, 1, 3, 0, 0},
+        {4, -4, 32, 1, 0, 1, 0},         {4, -4, 32, 1, 0, 0, 99},
     };
-    const Case cases[] = {
-        {0, 5, 32, 1, 0, 0, 0},         {5, 0, 32, 1, 0, 0, 0},
-        {-5, 5, 32, 1, 0, 0, 0},        {65536, 65536, 32, 1, 0, 0, 0},
-        {32768, 32768, 32, 1, 0, 0, 0}, {INT_MAX, 1, 32, 1, 0, 0, 0},
-        {1, INT_MAX, 32, 1, 0, 0, 0},   {4, -4, 32, 1, 0, 0, 0},  // bottom-up
-        {4, 4, 24, 1, 0, 0, 0},         {4, 4, 32, 2, 0, 0, 0},
-        {4, 4, 32, 1, 3, 0, 0},         {4, 4, 32, 1, 0, 1, 0},
-        {4, 4, 32, 1, 0, 0, 99},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height);
-        BITMAPINFO info = TopDownInfo(c.width, c.height);
-        info.bmiHeader.biBitCount = c.bits;
-        info.bmiHeader.biPlanes = c.planes;
-        info.bmiHeader.biCompression = c.compression;
-        void* bits = &info;
-        EXPECT_EQ(CreateDIBSection(0, &info, c.usage, &bits, c.section, 0), 0u);
+    for (const auto& [w, h, bpp, planes, compression, usage, section] : cases) {
+        SCOPED_TRACE(::testing::Message() << w << "x" << h << " " << bpp);
+        const BITMAPINFO info{
+            {40, w, h, WORD(planes), WORD(bpp), DWORD(compression), 0, 0, 0, 0, 0}};
+        void* bits = &bits;  // must come back null
+        EXPECT_EQ(CreateDIBSection(0, &info, usage, &bits, section, 0), 0u);
         EXPECT_EQ(bits, nullptr);
-        if (c.bits == 32 && c.planes == 1 && c.compression == 0 && c.usage == 0 && c.section == 0) {
-            EXPECT_EQ(CreateCompatibleBitmap(0, c.width, c.height), 0u);
-        }
+        EXPECT_TRUE(bpp != 32 || planes != 1 || compression + usage + section != 0 ||
+                    CreateCompatibleBitmap(0, w, h == INT_MIN ? INT_MIN : -h) == 0);
     }
-    BITMAPINFO info = TopDownInfo(4, 4);
-    info.bmiHeader.biHeight = INT_MIN;  // negating must not overflow
-    EXPECT_EQ(CreateDIBSection(0, &info, DIB_RGB_COLORS, nullptr, 0, 0), 0u);
     EXPECT_EQ(CreateDIBSection(0, nullptr, DIB_RGB_COLORS, nullptr, 0, 0), 0u);
     EXPECT_EQ(LiveObjectCount(), before);
-    info = TopDownInfo(4, 4);
-    info.bmiHeader.biSizeImage = 1;  // never used for allocation
-    void* bits = nullptr;
-    HBITMAP ok = CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0);
-    ASSERT_NE(ok, 0u);
-    EXPECT_EQ(static_cast<uint32_t*>(bits)[15], 0u);
-    DeleteObject(ok);
 }
 
-TEST(GdiBlt, ArgumentChecksAndExtremeCoordinates) {
+TEST(GdiBlt, ArgumentChecksExtremeCoordinatesAndStretchMode) {
     MemSurface a(4, 4), b(4, 4);
     a.FillPattern(0);
-    EXPECT_FALSE(BitBlt(b.dc(), 0, 0, 4, 4, a.dc(), 0, 0, 0x00EE0086));  // SRCPAINT
-    EXPECT_FALSE(BitBlt(b.dc(), 0, 0, 4, 4, 0, 0, 0, SRCCOPY));
-    EXPECT_FALSE(BitBlt(0, 0, 0, 4, 4, a.dc(), 0, 0, SRCCOPY));
-    EXPECT_FALSE(StretchBlt(b.dc(), 0, 0, 4, 4, a.bitmap(), 0, 0, 4, 4, SRCCOPY));
-    EXPECT_TRUE(StretchBlt(b.dc(), 0, 0, 4, 4, a.dc(), 0, 0, 0, 4, SRCCOPY));
-    EXPECT_TRUE(BitBlt(b.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX, a.dc(), INT_MAX, 0, SRCCOPY));
-    EXPECT_TRUE(StretchBlt(b.dc(), INT_MAX, 0, INT_MIN, 4, a.dc(), 0, 0, INT_MIN, 1, SRCCOPY));
+    const int m = INT_MIN / 2;
+    // Other rops, bad DCs (a bitmap is not one): FALSE; a zero extent and far-off rectangles
+    // draw nothing.
+    EXPECT_EQ((Results{BitBlt(b.dc, 0, 0, 4, 4, a.dc, 0, 0, 0x00EE0086 /* SRCPAINT */),
+                       BitBlt(b.dc, 0, 0, 4, 4, 0, 0, 0, SRCCOPY),
+                       BitBlt(0, 0, 0, 4, 4, a.dc, 0, 0, SRCCOPY),
+                       StretchBlt(b.dc, 0, 0, 4, 4, a.bitmap, 0, 0, 4, 4, SRCCOPY),
+                       StretchBlt(b.dc, 0, 0, 4, 4, a.dc, 0, 0, 0, 4, SRCCOPY),
+                       BitBlt(b.dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, a.dc, INT_MAX, 0, SRCCOPY),
+                       StretchBlt(b.dc, INT_MAX, 0, INT_MIN, 4, a.dc, 0, 0, INT_MIN, 1, SRCCOPY)}),
+              (Results{0, 0, 0, 0, 1, 1, 1}));
     EXPECT_EQ(b.Snapshot(), std::vector<uint32_t>(16, 0));
     // Huge extents that do cover both surfaces still map pixel to pixel.
-    EXPECT_TRUE(BitBlt(b.dc(), INT_MIN / 2, INT_MIN / 2, INT_MAX, INT_MAX, a.dc(), INT_MIN / 2,
-                       INT_MIN / 2, SRCCOPY));
+    EXPECT_TRUE(BitBlt(b.dc, m, m, INT_MAX, INT_MAX, a.dc, m, m, SRCCOPY));
     EXPECT_EQ(b.Snapshot(), a.Snapshot());
-
-    EXPECT_EQ(GetStretchBltMode(a.dc()), BLACKONWHITE);
-    EXPECT_EQ(SetStretchBltMode(a.dc(), COLORONCOLOR), BLACKONWHITE);
-    EXPECT_EQ(SetStretchBltMode(a.dc(), 5), 0);
-    EXPECT_EQ(GetStretchBltMode(a.dc()), COLORONCOLOR);
+    EXPECT_EQ((Results{GetStretchBltMode(a.dc), SetStretchBltMode(a.dc, COLORONCOLOR),
+                       SetStretchBltMode(a.dc, 5), GetStretchBltMode(a.dc)}),
+              (Results{BLACKONWHITE, BLACKONWHITE, 0, COLORONCOLOR}));
 }
 
 TEST(GdiFill, ColourConversionClippingAndBadArguments) {
     MemSurface s(3, 3);
     HBRUSH brush = CreateSolidBrush(0xFF123456);  // the top byte never reaches a pixel
-    RECT r;
-    EXPECT_FALSE(SetRect(nullptr, 0, 0, 1, 1));
-    EXPECT_TRUE(SetRect(&r, -5, 1, 2, 99));
-    EXPECT_NE(FillRect(s.dc(), &r, brush), 0);
-    const uint32_t p = 0x00563412;
-    const std::vector<uint32_t> expected{0, 0, 0, p, p, 0, p, p, 0};
+    RECT r, inverted{2, 2, 0, 0}, all{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    EXPECT_EQ((Results{SetRect(nullptr, 0, 0, 1, 1), SetRect(&r, -5, 1, 2, 99),
+                       FillRect(s.dc, &r, brush) != 0}),
+              (Results{0, 1, 1}));
+    const std::vector<uint32_t> expected{0, 0, 0, 0x563412, 0x563412, 0, 0x563412, 0x563412, 0};
     EXPECT_EQ(s.Snapshot(), expected);
-    RECT inverted{2, 2, 0, 0}, all{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
-    EXPECT_NE(FillRect(s.dc(), &inverted, brush), 0);
-    EXPECT_EQ(FillRect(s.dc(), nullptr, brush), 0);
-    EXPECT_EQ(FillRect(s.dc(), &all, StaleBrush()), 0);
-    EXPECT_EQ(FillRect(s.dc(), &all, s.bitmap()), 0);
-    EXPECT_EQ(FillRect(0, &all, brush), 0);
+    // Inverted: nothing drawn but success; no rectangle, a bad brush or DC: 0.
+    EXPECT_EQ((Results{FillRect(s.dc, &inverted, brush) != 0, FillRect(s.dc, nullptr, brush),
+                       FillRect(s.dc, &all, StaleBrush()), FillRect(s.dc, &all, s.bitmap),
+                       FillRect(0, &all, brush)}),
+              (Results{1, 0, 0, 0, 0}));
     EXPECT_EQ(s.Snapshot(), expected);
     DeleteObject(brush);
 }
 
-TEST(GdiLeaks, CreateSelectDeleteCyclesReturnToStart) {
-    const uint32_t before = LiveObjectCount();
-    for (int round = 0; round < 300; ++round) {
-        MemSurface a(8, 8), b(5, 3);
-        HRGN r1 = CreateRectRgn(0, 0, round % 7, 5);
-        HRGN r2 = CreateRectRgn(2, 2, 9, 9);
-        CombineRgn(r1, r1, r2, RGN_XOR);
-        SelectClipRgn(a.dc(), r1);
-        DeleteObject(r1);
-        DeleteObject(r2);
-        StretchBlt(a.dc(), 7, 0, -8, 8, b.dc(), 0, 0, 5, 3, SRCCOPY);
-    }
-    EXPECT_EQ(LiveObjectCount(), before);
+TEST(GdiSurfaceDc, WindowSurfacesAndTheScreen) {
+    MemSurface lens(4, 4);
+    lens.FillPattern(0x10000);
+    const int64_t before = LiveObjectCount();
+    std::vector<uint32_t> window(8 * 6, 0), bigger(10 * 10, 0);
+    Results dirty;  // left, top, right, bottom of each reported rectangle
+    HDC dc = CreateSurfaceDC({window.data(), 8, 6}, [&](const RECT& r) {
+        dirty.insert(dirty.end(), {r.left, r.top, r.right, r.bottom});
+    });
+    // Partly off the window: only the on-window part is drawn and reported.
+    EXPECT_EQ((Results{GetObjectType(dc), LiveObjectCount() - before,
+                       BitBlt(dc, 6, -1, 4, 4, lens.dc, 0, 0, SRCCOPY), window[2 * 8 + 7]}),
+              (Results{OBJ_DC, 1, 1, lens.px[3 * 4 + 1]}));
+    EXPECT_EQ(dirty, (Results{6, 0, 8, 3}));
+    // The clip stays selected across calls; the old-minus-new square is two rectangles.
+    HRGN old = CreateRectRgn(0, 0, 4, 4), moved = CreateRectRgn(2, 2, 6, 6);
+    EXPECT_EQ((Results{CombineRgn(old, old, moved, RGN_DIFF), SelectClipRgn(dc, old),
+                       DeleteObject(old), DeleteObject(moved)}),
+              (Results{COMPLEXREGION, COMPLEXREGION, 1, 1}));
+    dirty.clear();
+    Fill(dc, {0, 0, 8, 6}, 0x0000FF);
+    EXPECT_EQ(dirty, (Results{0, 0, 4, 2, 0, 2, 2, 4}));
+    EXPECT_EQ((Results{window[3 * 8 + 1], window[3 * 8 + 2]}), (Results{0x00FF0000, 0}));
+
+    // Re-pointing keeps the clip; an unusable view draws and reports nothing.
+    dirty.clear();
+    EXPECT_EQ((Results{UpdateSurfaceDC(dc, {bigger.data(), 10, 10}),
+                       BitBlt(dc, 0, 0, 10, 10, lens.dc, 0, 0, SRCCOPY), bigger[0],
+                       bigger[3 * 10 + 3], UpdateSurfaceDC(dc, {nullptr, 10, 10}),
+                       BitBlt(dc, 0, 0, 10, 10, lens.dc, 0, 0, SRCCOPY)}),
+              (Results{1, 1, lens.px[0], 0, 1, 1}));
+    EXPECT_EQ(dirty, (Results{0, 0, 4, 2, 0, 2, 2, 4}));  // the first copy only
+    // Not a memory DC: no bitmap, no DeleteDC; only surface DCs are re-pointed and released.
+    EXPECT_EQ((Results{SelectObject(dc, lens.bitmap), DeleteDC(dc), UpdateSurfaceDC(lens.dc, {}),
+                       ReleaseSurfaceDC(lens.dc), ReleaseSurfaceDC(dc), ReleaseSurfaceDC(dc),
+                       LiveObjectCount() - before}),
+              (Results{0, 0, 0, 0, 1, 0, 0}));
+
+    std::vector<uint32_t> tiny{1, 2, 3, 4};  // no dirty handler, mirrored onto itself
+    dc = CreateSurfaceDC({tiny.data(), 2, 2}, nullptr);
+    EXPECT_EQ((Results{StretchBlt(dc, 1, 0, -2, 2, dc, 0, 0, 2, 2, SRCCOPY), ReleaseSurfaceDC(dc)}),
+              (Results{1, 1}));
+    EXPECT_EQ(tiny, (std::vector<uint32_t>{2, 1, 4, 3}));
+
+    // The screen: only with a source, only for the screen or the desktop window.
+    MemSurface snapshot(5, 3);
+    SetScreenSource(nullptr);
+    EXPECT_EQ(GetDC(0), 0u);
+    std::vector<uint32_t> screen(5 * 3);
+    std::iota(screen.begin(), screen.end(), 100u);
+    SetScreenSource([&] { return SurfaceView{screen.data(), 5, 3}; });
+    const HDC desk = GetDC(GetDesktopWindow()), scr = GetDC(0);
+    // A screen DC is no memory DC and is released once.
+    EXPECT_EQ((Results{GetDC(12345), GetObjectType(desk), GetObjectType(scr),
+                       BitBlt(snapshot.dc, 0, 0, 5, 3, scr, 0, 0, SRCCOPY), DeleteDC(scr),
+                       ReleaseDC(0, snapshot.dc), ReleaseDC(0, scr),
+                       ReleaseDC(GetDesktopWindow(), desk), ReleaseDC(0, scr)}),
+              (Results{0, OBJ_DC, OBJ_DC, 1, 0, 0, 1, 1, 0}));
+    EXPECT_EQ(snapshot.Snapshot(), screen);
+    SetScreenSource(nullptr);
+    EXPECT_EQ(LiveObjectCount(), before + 2);  // the snapshot surface
 }
+
+TEST(GdiClipboard, OpenCloseOwnershipAndPublishing) {
+    hooks::ResetClipboard();
+    std::vector<HBITMAP> published;
+    SetClipboardPublisher([&](HBITMAP b) { published.push_back(b); });
+    const int64_t base = LiveObjectCount();
+    const HBITMAP first = CreateCompatibleBitmap(0, 3, 2), second = CreateCompatibleBitmap(0, 4, 4);
+    // Nothing works while closed; one opener at a time, this program included.
+    EXPECT_EQ((Results{EmptyClipboard(), SetClipboardData(CF_BITMAP, first), CloseClipboard(),
+                       OpenClipboard(0), hooks::ClipboardIsOpen(), OpenClipboard(0),
+                       OpenClipboard(0x1234), CloseClipboard(), CloseClipboard()}),
+              (Results{0, 0, 0, 1, 1, 0, 0, 1, 0}));
+    hooks::HoldClipboardOpen(true);  // another program holds it until it lets go
+    EXPECT_EQ(OpenClipboard(0), 0);
+    hooks::HoldClipboardOpen(false);
+    // Emptying an empty clipboard is fine; setting the same bitmap again keeps it.
+    EXPECT_EQ((Results{OpenClipboard(0), EmptyClipboard(), SetClipboardData(CF_BITMAP, first),
+                       SetClipboardData(CF_BITMAP, first), CloseClipboard(), GetObjectType(first),
+                       hooks::ClipboardBitmap(), LiveObjectCount() - base}),
+              (Results{1, 1, first, first, 1, OBJ_BITMAP, first, 2}));
+    // A new bitmap replaces the held one, which is deleted; then refused and kept by the caller:
+    // text format, still selected, stock, brush, stale, null.
+    const HDC dc = CreateCompatibleDC(0);
+    const HBITMAP selected = CreateCompatibleBitmap(0, 2, 2);
+    const HGDIOBJ stock = SelectObject(dc, selected), brush = CreateSolidBrush(0);
+    EXPECT_EQ((Results{OpenClipboard(0), SetClipboardData(CF_BITMAP, second), GetObjectType(first),
+                       SetClipboardData(1, selected), SetClipboardData(CF_BITMAP, selected),
+                       SetClipboardData(CF_BITMAP, stock), SetClipboardData(CF_BITMAP, brush),
+                       SetClipboardData(CF_BITMAP, first), SetClipboardData(CF_BITMAP, 0),
+                       CloseClipboard(), hooks::ClipboardBitmap(), GetObjectType(selected),
+                       GetObjectType(stock), SelectObject(dc, stock), DeleteObject(selected),
+                       DeleteObject(brush), DeleteDC(dc), LiveObjectCount() - base}),
+              (Results{1, second, 0, 0, 0, 0, 0, 0, 0, 1, second, OBJ_BITMAP, OBJ_BITMAP, selected,
+                       1, 1, 1, 1}));
+    // Emptying deletes it; a session without SetClipboardData publishes nothing.
+    EXPECT_EQ((Results{OpenClipboard(0), EmptyClipboard(), GetObjectType(second),
+                       hooks::ClipboardBitmap(), CloseClipboard(), LiveObjectCount() - base}),
+              (Results{1, 1, 0, 0, 1, 0}));
+    EXPECT_EQ(published, (std::vector<HBITMAP>{first, second}));  // and never anything else
+    hooks::ResetClipboard();
+}
+
+}  // namespace
