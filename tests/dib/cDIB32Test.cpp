@@ -1,193 +1,186 @@
-// Creation, destruction and the copy members of cDIB32.
+// cDIB32: creation and destruction, the copy members, orientation, best fit and clipboard export,
+// with pixels compared as whole pictures.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <functional>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "dib/cDIB32.h"
+#include "platform/gdi/Clipboard.h"
+#include "platform/gdi/GdiTesting.h"
+#include "platform/gdi/Surface.h"
+#include "support/Rng.h"
 
 namespace {
 
-std::vector<uint32_t> Pixels(const cDIB32& dib) {
-    if (dib.DIBitsPtr() == nullptr) return {};
-    return {dib.DIBitsPtr(), dib.DIBitsPtr() + static_cast<size_t>(dib.Width()) * dib.Height()};
+namespace hooks = gdi::testing;
+using test_support::Rng;
+using Values = std::vector<int64_t>;  // several results compared at once, in order
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+struct Picture {
+    int32_t w = 0, h = 0;
+    std::vector<uint32_t> px;
+    uint32_t At(int32_t x, int32_t y) const { return px[size_t(y) * w + x]; }
+    bool operator==(const Picture&) const = default;
+};
+
+void PrintTo(const Picture& p, std::ostream* os) {
+    *os << p.w << " x " << p.h << ::testing::PrintToString(p.px);
 }
 
-uint32_t At(const cDIB32& dib, int32_t x, int32_t y) {
-    return dib.DIBitsPtr()[y * dib.Width() + x];
+Picture Make(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& f) {
+    Picture p{w, h, {}};
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) p.px.push_back(f(x, y));
+    return p;
 }
 
-// Every pixel of `dib` against `want(x, y)`; reports the first difference only.
-void ExpectPixels(const cDIB32& dib, const std::function<uint32_t(int32_t, int32_t)>& want) {
-    for (int32_t y = 0; y < dib.Height(); ++y) {
-        for (int32_t x = 0; x < dib.Width(); ++x) {
-            if (At(dib, x, y) == want(x, y)) continue;
-            ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << At(dib, x, y)
-                          << ", want " << want(x, y);
-            return;
-        }
+// Pixel (x, y) is tag + 0x0000yyxx: every position recognisable.
+Picture Pattern(int32_t w, int32_t h, uint32_t tag = 0x100000) {
+    return Make(w, h, [=](int32_t x, int32_t y) { return tag + uint32_t(y << 8) + uint32_t(x); });
+}
+
+Picture Read(const cDIB32& dib) {
+    Picture p{dib.Width(), dib.Height(), {}};
+    if (dib.DIBitsPtr() != nullptr)
+        p.px.assign(dib.DIBitsPtr(), dib.DIBitsPtr() + size_t(p.w) * p.h);
+    return p;
+}
+
+void Write(cDIB32& dib, const Picture& p) {
+    ASSERT_EQ(dib.Create(p.w, p.h), -1);
+    std::copy(p.px.begin(), p.px.end(), dib.DIBitsPtr());
+}
+
+// The remembered size and whether the surface exists.
+Values State(const cDIB32& d) {
+    return {d.Width(),     d.Height(),      d.BytesPerScanLine(),    d.Size(),
+            d.hDIB() != 0, d.hDIBDC() != 0, d.DIBitsPtr() != nullptr};
+}
+
+// Records events as numbers: p for Progress(p), -1 for ProgressEnd.
+struct EventLog {
+    explicit EventLog(cDIB32& dib) {
+        dib.Progress = [this](int32_t p) { events.push_back(p); };
+        dib.ProgressEnd = [this] { events.push_back(-1); };
     }
-}
+    std::vector<int32_t> events;
+};
 
-// A surface whose pixel (x, y) is 0x00yyxx + tag, so every position is recognisable.
-void MakePattern(cDIB32& dib, int32_t w, int32_t h, uint32_t tag = 0x100000) {
-    ASSERT_EQ(dib.Create(w, h), -1);
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) dib.DIBitsPtr()[y * w + x] = tag + (y << 8) + x;
-    }
-}
-
-TEST(cDIB32, CreateFillsWithBackColourAndReplacesTheOldSurface) {
-    const uint32_t base = gdi::LiveObjectCount();
+TEST(cDIB32, CreateDestroyAndImpossibleSizes) {
+    const int64_t base = gdi::LiveObjectCount();
     {
         cDIB32 dib;
+        dib.Destroy();  // Empty: harmless
         ASSERT_EQ(dib.Create(2, 3, 255), -1);
-        EXPECT_NE(dib.hDIB(), 0u);
-        EXPECT_NE(dib.hDIBDC(), 0u);
-        EXPECT_EQ(dib.Width(), 2);
-        EXPECT_EQ(dib.Height(), 3);
-        EXPECT_EQ(dib.BytesPerScanLine(), 8);
-        EXPECT_EQ(dib.Size(), 24);
-        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(6, 0x00FF0000u));  // COLORREF 255 is red
+        EXPECT_EQ(Read(dib), Make(2, 3, [](int32_t, int32_t) { return 0x00FF0000u; }));  // red
+        EXPECT_EQ(State(dib), (Values{2, 3, 8, 24, 1, 1, 1}));
         EXPECT_EQ(gdi::LiveObjectCount(), base + 2);  // a context and a section; no brush left
-
         // Re-creation starts afresh (black by default) and releases the old surface.
         const gdi::HBITMAP old = dib.hDIB();
         ASSERT_EQ(dib.Create(5, 4), -1);
-        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(20, 0u));
-        EXPECT_EQ(gdi::GetObjectType(old), 0u);
-        EXPECT_EQ(gdi::LiveObjectCount(), base + 2);
+        EXPECT_EQ(Read(dib), Make(5, 4, [](int32_t, int32_t) { return 0u; }));
+        EXPECT_EQ((Values{gdi::GetObjectType(old), gdi::LiveObjectCount() - base}), (Values{0, 2}));
         ASSERT_EQ(dib.Create(3, 1, 0x00123456), -1);
-        EXPECT_EQ(Pixels(dib), std::vector<uint32_t>(3, 0x00563412u));
+        EXPECT_EQ(Read(dib), Make(3, 1, [](int32_t, int32_t) { return 0x00563412u; }));
+        ASSERT_EQ(dib.Create(7, 5), -1);
+        dib.Destroy();  // keeps the size
+        EXPECT_EQ(State(dib), (Values{7, 5, 28, 140, 0, 0, 0}));
+        dib.Destroy();
+        EXPECT_EQ(gdi::LiveObjectCount(), base);
+        ASSERT_EQ(dib.Create(1, 1), -1);
     }
     EXPECT_EQ(gdi::LiveObjectCount(), base);  // the destructor destroys
-}
 
-TEST(cDIB32, DestroyKeepsTheSize) {
-    const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 dib;
-    dib.Destroy();  // Empty: harmless
-    ASSERT_EQ(dib.Create(7, 5), -1);
-    dib.Destroy();
-    EXPECT_EQ(dib.hDIB(), 0u);
-    EXPECT_EQ(dib.hDIBDC(), 0u);
-    EXPECT_EQ(dib.DIBitsPtr(), nullptr);
-    EXPECT_EQ(dib.Width(), 7);
-    EXPECT_EQ(dib.Height(), 5);
-    EXPECT_EQ(dib.Size(), 140);
-    EXPECT_EQ(dib.BytesPerScanLine(), 28);
-    dib.Destroy();
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
-}
-
-TEST(cDIB32, ImpossibleSizesAreRefused) {
-    const uint32_t base = gdi::LiveObjectCount();
-    struct Case {
-        int32_t w, h, size, bytesPerLine, height;
-    };
-    const Case cases[] = {
+    // Refused, nothing allocated: the old surface and the new context are gone, and the size
+    // asked for is remembered as the 32-bit arithmetic gives it (16 GiB wraps to 0; -INT_MIN is
+    // INT_MIN again).
+    const int32_t cases[][5] = {
         {0, 5, 0, 0, 5},
         {5, 0, 0, 20, 0},
         {-3, 4, -48, -12, 4},
         {4, -3, -48, 16, -3},
-        {65536, 65536, 0, 262144, 65536},  // 16 GiB: the 32-bit size wraps to 0
+        {65536, 65536, 0, 262144, 65536},
         {INT_MAX, INT_MAX, 4, -4, INT_MAX},
-        {1, INT_MIN, 0, 4, INT_MIN},  // -INT_MIN wraps back to INT_MIN
+        {1, INT_MIN, 0, 4, INT_MIN},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
+    for (const auto& [w, h, size, bytesPerLine, height] : cases) {
         cDIB32 dib;
         ASSERT_EQ(dib.Create(4, 4), -1);
-        EXPECT_EQ(dib.Create(c.w, c.h, 255), 0);
-        EXPECT_EQ(dib.hDIB(), 0u);
-        EXPECT_EQ(dib.hDIBDC(), 0u);
-        EXPECT_EQ(dib.DIBitsPtr(), nullptr);
-        EXPECT_EQ(dib.Width(), c.w);
-        EXPECT_EQ(dib.Height(), c.height);
-        EXPECT_EQ(dib.Size(), c.size);
-        EXPECT_EQ(dib.BytesPerScanLine(), c.bytesPerLine);
-        EXPECT_EQ(gdi::LiveObjectCount(), base);  // the old surface and the new context are gone
+        EXPECT_EQ(dib.Create(w, h, 255), 0);
+        EXPECT_EQ(State(dib), (Values{w, height, bytesPerLine, size, 0, 0, 0})) << w << " x " << h;
+        EXPECT_EQ(gdi::LiveObjectCount(), base);
     }
 }
 
 TEST(cDIB32, CopyMembersPlaceAndScaleThePixels) {
-    cDIB32 src, dst;
-    MakePattern(src, 6, 5);
-    auto S = [&](int32_t x, int32_t y) { return At(src, x, y); };
-    constexpr uint32_t kWhite = 0x00FFFFFF;
-
-    ASSERT_EQ(dst.Create(6, 5), -1);
+    cDIB32 src, dst, small, thin;
+    Write(src, Pattern(6, 5));
+    Write(small, Pattern(3, 2));
+    const Picture S = Read(src), s = Read(small);
+    // A fresh w x h surface to draw on, and its pixels against want(x, y).
+    auto fresh = [&](int32_t w, int32_t h, uint32_t back = kWhite) {
+        EXPECT_EQ(dst.Create(w, h, back), -1);
+        return dst.hDIBDC();
+    };
+    auto expect = [&](const std::function<uint32_t(int32_t, int32_t)>& want) {
+        EXPECT_EQ(Read(dst), Make(dst.Width(), dst.Height(), want));
+    };
+    auto in = [](int32_t v, int32_t lo, int32_t hi) { return lo <= v && v < hi; };
+    fresh(6, 5);
     dst.LoadBlt(src.hDIBDC());
-    EXPECT_EQ(dst.DIBitsPtr()[0], 0x100000u);  // top-left first: rows are top-down
-    ExpectPixels(dst, S);
-    ASSERT_EQ(dst.Create(3, 2), -1);
+    EXPECT_EQ(Read(dst), S);  // top-left first: rows are top-down
+    fresh(3, 2);
     dst.LoadBlt(src.hDIBDC(), 1, 2);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) { return S(x + 1, y + 2); });
-    // Destination (1, 1), 2 x 2, from source (3, 0); the rest keeps its colour.
-    ASSERT_EQ(dst.Create(4, 4, kWhite), -1);
+    expect([&](int x, int y) { return S.At(x + 1, y + 2); });
+    fresh(4, 4);
     dst.LoadBltRect(src.hDIBDC(), 1, 1, 2, 2, 3, 0);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) {
-        return x >= 1 && x <= 2 && y >= 1 && y <= 2 ? S(x + 2, y - 1) : 0x00FFFFFFu;
+    expect([&](int x, int y) { return in(x, 1, 3) && in(y, 1, 3) ? S.At(x + 2, y - 1) : kWhite; });
+    // Paint at ScaleFactor 2 doubles every pixel; the default is 1; PaintRect never scales.
+    small.Paint(fresh(10, 10), 1, 2, 2);
+    expect([&](int x, int y) {
+        return in(x, 1, 7) && in(y, 2, 6) ? s.At((x - 1) / 2, (y - 2) / 2) : kWhite;
     });
-
-    // Paint at ScaleFactor 2 doubles every pixel; the default is 1.
-    cDIB32 small;
-    MakePattern(small, 3, 2);
-    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
-    small.Paint(dst.hDIBDC(), 1, 2, 2);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) {
-        return x >= 1 && x < 7 && y >= 2 && y < 6 ? At(small, (x - 1) / 2, (y - 2) / 2) : kWhite;
-    });
-    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
-    small.Paint(dst.hDIBDC(), 4, 4);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) {
-        return x >= 4 && x < 7 && y >= 4 && y < 6 ? At(small, x - 4, y - 4) : kWhite;
-    });
-    // PaintRect never scales, whatever ScaleFactor says.
-    ASSERT_EQ(dst.Create(10, 10, kWhite), -1);
-    small.PaintRect(dst.hDIBDC(), 5, 5, 2, 1, 1, 1, 3);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) {
-        return x >= 5 && x < 7 && y == 5 ? At(small, x - 4, 1) : kWhite;
-    });
-
-    // LoadDIBBlt stretches onto the whole surface; shrinking by an integer ratio samples
-    // pixel centres.
-    ASSERT_EQ(dst.Create(9, 8), -1);
+    small.Paint(fresh(10, 10), 4, 4);
+    expect([&](int x, int y) { return in(x, 4, 7) && in(y, 4, 6) ? s.At(x - 4, y - 4) : kWhite; });
+    small.PaintRect(fresh(10, 10), 5, 5, 2, 1, 1, 1, 3);
+    expect([&](int x, int y) { return in(x, 5, 7) && y == 5 ? s.At(x - 4, 1) : kWhite; });
+    // LoadDIBBlt stretches onto the whole surface; shrinking samples pixel centres.
+    fresh(9, 8);
     dst.LoadDIBBlt(small);
-    ExpectPixels(dst, [&](int32_t x, int32_t y) { return At(small, x / 3, y / 4); });
-    cDIB32 thin;
+    expect([&](int x, int y) { return s.At(x / 3, y / 4); });
     ASSERT_EQ(thin.Create(1, 4), -1);
     thin.LoadDIBBlt(dst);
-    ExpectPixels(thin, [&](int32_t, int32_t y) { return At(dst, 4, 2 * y + 1); });
-}
+    EXPECT_EQ(Read(thin), Make(1, 4, [&](int, int y) { return s.At(1, (2 * y + 1) / 4); }));
 
-TEST(cDIB32, StretchAndLoadDIBBltRestoreTheStretchMode) {
-    cDIB32 src, dst;
-    MakePattern(src, 2, 2);
+    // Stretch and LoadDIBBlt leave the destination's stretch mode as they found it.
     ASSERT_EQ(dst.Create(4, 6), -1);
     for (int mode : {gdi::BLACKONWHITE, gdi::HALFTONE}) {
         gdi::SetStretchBltMode(dst.hDIBDC(), mode);
-        src.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2);
-        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
-        src.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2, gdi::WHITEONBLACK);
-        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
+        small.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2);
+        const int afterStretch = gdi::GetStretchBltMode(dst.hDIBDC());
+        small.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2, gdi::WHITEONBLACK);
+        const int afterWhiteOnBlack = gdi::GetStretchBltMode(dst.hDIBDC());
         dst.LoadDIBBlt(src);
-        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
+        EXPECT_EQ((Values{afterStretch, afterWhiteOnBlack, gdi::GetStretchBltMode(dst.hDIBDC())}),
+                  (Values{mode, mode, mode}));
     }
-    ExpectPixels(dst, [&](int32_t x, int32_t y) { return At(src, x / 2, y / 3); });
 }
 
 // Copy members of an Empty surface (never created, or destroyed) touch nothing: the
 // destination keeps its pixels and its stretch mode, and no object is created.
 TEST(cDIB32, EmptySurfaceCopiesNothing) {
     cDIB32 full, dst, fresh, destroyed;
-    MakePattern(full, 4, 4);
+    Write(full, Pattern(4, 4));
     ASSERT_EQ(dst.Create(4, 4, 0x00ABCDEF), -1);
     ASSERT_EQ(destroyed.Create(4, 4), -1);
     destroyed.Destroy();
     gdi::SetStretchBltMode(dst.hDIBDC(), gdi::HALFTONE);
-    const std::vector<uint32_t> before = Pixels(dst);
+    const Picture before = Read(dst);
     const uint32_t base = gdi::LiveObjectCount();
     for (cDIB32* empty : {&fresh, &destroyed}) {
         empty->LoadBlt(full.hDIBDC());
@@ -199,7 +192,7 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
         empty->Stretch(dst.hDIBDC(), 0, 0, 4, 4, 0, 0, 4, 4, gdi::COLORONCOLOR);
         EXPECT_EQ(empty->hDIB(), 0u);
     }
-    EXPECT_EQ(Pixels(dst), before);
+    EXPECT_EQ(Read(dst), before);
     EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), gdi::HALFTONE);
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
@@ -207,61 +200,257 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
 TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
     const uint32_t base = gdi::LiveObjectCount();
     cDIB32 pattern, dib;
-    MakePattern(pattern, 5, 3);
-    // A device bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
-    const gdi::HBITMAP bitmap = gdi::CreateCompatibleBitmap(0, 5, 3);
-    const gdi::HDC dc = gdi::CreateCompatibleDC(0);
-    const gdi::HGDIOBJ old = gdi::SelectObject(dc, bitmap);
-    gdi::BitBlt(dc, 0, 0, 5, 3, pattern.hDIBDC(), 0, 0, gdi::SRCCOPY);
-    gdi::SelectObject(dc, old);
-    gdi::DeleteDC(dc);
-
+    Write(pattern, Pattern(5, 3));
+    // A bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
+    const gdi::BITMAPINFO info{{40, 5, -3, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0}};
+    void* bits = nullptr;
+    const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
+    std::copy_n(pattern.DIBitsPtr(), 15, static_cast<uint32_t*>(bits));
     const StdPicture picture(bitmap);
     EXPECT_EQ(dib.CreateFromStdPicture(&picture), -1);
-    EXPECT_EQ(dib.Width(), 5);
-    EXPECT_EQ(dib.Height(), 3);
-    EXPECT_EQ(Pixels(dib), Pixels(pattern));
-    // The picture keeps its bitmap, deselected again: its owner can delete it.
-    EXPECT_NE(gdi::DeleteObject(bitmap), 0);
-
-    // Anything but a live bitmap is refused and the surface stays as it was.
+    EXPECT_EQ(Read(dib), Read(pattern));
+    // Anything but a live bitmap is refused and the surface stays as it was; the picture keeps
+    // its bitmap, deselected again, so its owner can delete it.
     const gdi::HBITMAP hDIB = dib.hDIB();
     const gdi::HBRUSH brush = gdi::CreateSolidBrush(0x0000FF);
     const gdi::HRGN region = gdi::CreateRectRgn(0, 0, 4, 4);
+    EXPECT_EQ(gdi::DeleteObject(bitmap), 1);
     EXPECT_EQ(dib.CreateFromStdPicture(nullptr), 0);
     for (gdi::HGDIOBJ handle : {brush, region, bitmap, gdi::HGDIOBJ{0}}) {
         const StdPicture other(handle);
         EXPECT_EQ(dib.CreateFromStdPicture(&other), 0) << handle;
     }
     EXPECT_EQ(dib.hDIB(), hDIB);
-    EXPECT_EQ(Pixels(dib), Pixels(pattern));
+    EXPECT_EQ(Read(dib), Read(pattern));
     gdi::DeleteObject(brush);
     gdi::DeleteObject(region);
+    const StdPicture selected(pattern.hDIB());  // selected into its surface's context
+    dib.CreateFromStdPicture(&selected);
     pattern.Destroy();
     dib.Destroy();
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
 
-TEST(cDIB32, CyclesLeaveNothingBehind) {
-    const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 screen;
-    MakePattern(screen, 64, 48);
-    for (int round = 0; round < 50; ++round) {
-        cDIB32 a, b;
-        ASSERT_EQ(a.Create(8 + round, 8), -1);
-        a.LoadBlt(screen.hDIBDC(), round % 7, round % 5);
-        ASSERT_EQ(b.Create(16, 16 + round), -1);
-        b.LoadDIBBlt(a);
-        b.Paint(screen.hDIBDC(), 1, 1);
-        a.Stretch(b.hDIBDC(), 0, 0, 4, 4, 0, 0, 8, 8);
-        const StdPicture picture(a.hDIB());  // selected into a's context: still copies nothing bad
-        cDIB32 c;
-        c.CreateFromStdPicture(&picture);
-        EXPECT_EQ(a.Create(-1, 5), 0);
-        b.Destroy();
+// The finished picture: turned anticlockwise, then mirrored.
+Picture Model(const Picture& in, bool turn, bool flipH, bool flipV) {
+    return Make(turn ? in.h : in.w, turn ? in.w : in.h, [&](int32_t x, int32_t y) {
+        const int32_t u = flipH ? (turn ? in.h : in.w) - 1 - x : x;
+        const int32_t v = flipV ? (turn ? in.w : in.h) - 1 - y : y;
+        return turn ? in.At(in.w - 1 - v, u) : in.At(u, v);
+    });
+}
+
+Picture FromRows(const std::vector<std::string>& rows) {
+    return Make(int32_t(rows[0].size()), int32_t(rows.size()),
+                [&](int32_t x, int32_t y) { return 0x00100000u + uint32_t(rows[y][x]); });
+}
+
+TEST(cDIB32Orientation, ThreeByTwoInEveryCombinationAndEmpty) {
+    struct Case {
+        int16_t rotate, flipH, flipV;  // any non-zero value counts as set
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {0, 0, 0, {"abc", "def"}},       {0, -1, 0, {"cba", "fed"}},
+        {0, 0, 1, {"def", "abc"}},       {0, 7, -1, {"fed", "cba"}},
+        {-1, 0, 0, {"cf", "be", "ad"}},  {1, -1, 0, {"fc", "eb", "da"}},
+        {-1, 0, -1, {"ad", "be", "cf"}}, {7, 1, 1, {"da", "eb", "fc"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "Rotate90 " << c.rotate << " FlipH " << c.flipH << " FlipV " << c.flipV);
+        cDIB32 dib;
+        Write(dib, FromRows({"abc", "def"}));
+        const Values handles{dib.hDIBDC(), dib.hDIB()};
+        uint32_t* const bits = dib.DIBitsPtr();
+        const uint32_t live = gdi::LiveObjectCount();
+        EventLog log(dib);
+        dib.Orientation(c.rotate, c.flipH, c.flipV);
+        EXPECT_EQ(Read(dib), FromRows(c.rows));
+        EXPECT_EQ(gdi::LiveObjectCount(), live);  // a turn's temporary surface is gone
+        if (c.rotate != 0) {  // a new surface of the turned size: the old handles are dead
+            EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, -1}));
+            EXPECT_EQ(State(dib), (Values{2, 3, 8, 24, 1, 1, 1}));
+            EXPECT_EQ((Values{gdi::GetObjectType(handles[0]), gdi::GetObjectType(handles[1])}),
+                      (Values{0, 0}));
+        } else {  // mirrors work in place: same context, same memory
+            EXPECT_EQ(log.events, std::vector<int32_t>{-1});
+            EXPECT_EQ((Values{dib.hDIBDC(), dib.hDIB(), dib.DIBitsPtr() == bits}),
+                      (Values{handles[0], handles[1], 1}));
+        }
     }
-    screen.Destroy();
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
+    // An Empty surface is left alone, without events (a turn would exchange the size).
+    cDIB32 never, destroyed;
+    ASSERT_EQ(destroyed.Create(5, 3), -1);
+    destroyed.Destroy();
+    for (cDIB32* dib : {&never, &destroyed}) {
+        const Values before = State(*dib);
+        EventLog log(*dib);
+        dib->Orientation(-1, -1, -1);
+        EXPECT_TRUE(log.events.empty());
+        EXPECT_EQ(State(*dib), before);
+    }
+}
+
+TEST(cDIB32Orientation, RandomTurnsAndMirrorsMatchThePixelModel) {
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        Rng rng(seed);
+        const int32_t w = rng.Range(0, 8) * 2 + 1, h = rng.Range(0, 8) * 2 + 1;  // odd sizes
+        Picture expected = Make(w, h, [&](int32_t, int32_t) { return rng.Next32() >> 8; });
+        cDIB32 dib;
+        Write(dib, expected);
+        EventLog log(dib);
+        for (int step = 0; step < 4; ++step) {
+            const bool turn = rng.Coin(), flipH = rng.Coin(), flipV = rng.Coin();
+            std::vector<int32_t> events;
+            for (int32_t y = 0; turn && y < expected.h; ++y) events.push_back(y);
+            events.push_back(-1);
+            log.events.clear();
+            dib.Orientation(turn ? -1 : 0, flipH ? -1 : 0, flipV ? -1 : 0);
+            expected = Model(expected, turn, flipH, flipV);
+            ASSERT_EQ(Read(dib), expected) << "step " << step << " turn " << turn;
+            ASSERT_EQ(log.events, events) << "step " << step;
+        }
+    }
+}
+
+// Each creation the turn makes is made to fail in turn. Whatever fails, the surface is valid
+// afterwards: turned correctly, exactly as it was (no mirror either), or Empty; nothing leaks
+// and nothing is copied through missing memory.
+TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
+    const Picture start = FromRows({"abcde", "fghij", "klmno"});
+    bool sawUnchanged = false, sawEmpty = false, injected = true;
+    for (uint32_t after = 0; injected; ++after) {
+        ASSERT_LT(after, 16u) << "failures never ran out: the turn keeps making surfaces";
+        SCOPED_TRACE(::testing::Message() << "creation " << after << " fails");
+        const uint32_t base = gdi::LiveObjectCount();
+        {
+            cDIB32 dib;
+            Write(dib, start);
+            EventLog log(dib);
+            hooks::FailNextCreations(1, after);
+            dib.Orientation(-1, -1, 0);
+            injected = hooks::PendingCreationFailures() == 0;
+            hooks::FailNextCreations(0);
+            const Picture now = Read(dib);
+            if (dib.hDIB() == 0) {
+                sawEmpty = true;
+                EXPECT_EQ((Values{dib.hDIBDC(), dib.DIBitsPtr() != nullptr}), (Values{0, 0}));
+            }
+            sawUnchanged |= now == start;
+            if (dib.hDIB() == 0 || now == start) {
+                EXPECT_EQ(log.events, std::vector<int32_t>{-1});
+            } else {
+                EXPECT_EQ(now, Model(start, true, true, false));
+                EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, 2, -1}));
+            }
+        }
+        EXPECT_EQ(gdi::LiveObjectCount(), base);
+    }
+    EXPECT_TRUE(sawUnchanged);
+    EXPECT_TRUE(sawEmpty);
+}
+
+// Best fit uses only the remembered size: a failed Create remembers the size asked for, and a
+// surface never created (0 x 0 here) has none.
+TEST(cDIB32BestFit, WorkedExamples) {
+    const int32_t cases[][9] = {
+        // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH
+        {400, 300, 200, 200, 0, 0, 25, 200, 150},
+        {100, 50, 300, 300, 0, 100, 125, 100, 50},  // fits: natural size, centred
+        {100, 50, 300, 300, -1, 0, 75, 300, 150},   // stretched to fit
+        {4, 2, 1, 100, 0, 0, 50, 1, 0},             // 0.5 goes to 0
+        {4, 6, 1, 100, 0, 0, 49, 1, 2},             // 1.5 goes to 2
+        {100, 100, 50, 50, 0, 0, 0, 50, 50},        // equal ratios: the height branch
+        {100, 50, 50, 400, 0, 0, 187, 50, 25},      // too wide only: both scale by 1/2
+        {10, 10, 15, 15, 0, 2, 2, 10, 10},          // odd remainder 5 truncates to 2
+        // The ratio 1/6 held in single precision lies just above it, so 3 × 1/6 is no tie.
+        {3, 6, 1, 1, 0, 0, 0, 1, 1},
+        {300, 200, 300, 200, 1, 0, 0, 300, 200},  // stretch to its own size
+        // Scaled by 1: the difference -15 - (-10) = -5 truncates toward zero, to -2.
+        {-10, 4, -15, 4, -1, -2, 0, -10, 4},
+        // Width or height 0: the natural size still centres; scaling gives all zeros.
+        {0, 0, 100, 60, 0, 50, 30, 0, 0},
+        {0, 0, 100, 60, -1, 0, 0, 0, 0},
+        {0, 5, 10, 10, 0, 5, 2, 0, 5},
+        {0, 5, 10, 3, 0, 0, 0, 0, 0},
+        {0, 5, 10, 10, -1, 0, 0, 0, 0},
+        // Extreme boxes stay defined.
+        {1, 1, INT32_MAX, INT32_MAX, -1, 0, 0, INT32_MAX, INT32_MAX},
+        {1, 1, INT32_MIN, 3, 0, 0, 1073741825, INT32_MIN, INT32_MIN},
+    };
+    for (const auto& c : cases) {
+        cDIB32 dib;
+        if (c[0] != 0 || c[1] != 0) dib.Create(c[0], c[1]);
+        int32_t x = -99, y = -99, w = -99, h = -99;
+        dib.GetBestFitInfo(c[2], c[3], x, y, w, h, int16_t(c[4]));
+        EXPECT_EQ((Values{x, y, w, h}), (Values{c[5], c[6], c[7], c[8]}))
+            << c[0] << " x " << c[1] << " into " << c[2] << " x " << c[3] << " stretch " << c[4];
+    }
+}
+
+Picture OnClipboard() {
+    gdi::BITMAP bm{};
+    if (gdi::GetObjectA(hooks::ClipboardBitmap(), sizeof bm, &bm) != int(sizeof bm)) return {};
+    const uint32_t* px = static_cast<const uint32_t*>(bm.bmBits);
+    return Picture{bm.bmWidth, bm.bmHeight, {px, px + size_t(bm.bmWidth) * bm.bmHeight}};
+}
+
+TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
+    hooks::ResetClipboard();
+    std::vector<gdi::HBITMAP> published;
+    gdi::SetClipboardPublisher([&](gdi::HBITMAP b) { published.push_back(b); });
+    const Picture picture = Pattern(6, 3, 0x00A00000), other = Pattern(2, 5, 0x00500000);
+    cDIB32 dib;
+    Write(dib, picture);
+    const gdi::HBITMAP handle = dib.hDIB();
+    const uint32_t base = gdi::LiveObjectCount();
+    dib.CopyToClipboard();
+    EXPECT_EQ(OnClipboard(), picture);
+    EXPECT_NE(hooks::ClipboardBitmap(), handle);  // a copy, not the surface's own bitmap
+    EXPECT_EQ(published, std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()});
+    EXPECT_FALSE(hooks::ClipboardIsOpen());
+    EXPECT_EQ(Read(dib), picture);
+    EXPECT_EQ(dib.hDIB(), handle);
+    EXPECT_EQ(gdi::LiveObjectCount(), base + 1);  // only the bitmap the clipboard holds
+
+    // With a screen to be compatible with, the result is the same and its DC is released.
+    std::vector<uint32_t> screen(8 * 8, 0x123456);
+    gdi::SetScreenSource([&] { return gdi::SurfaceView{screen.data(), 8, 8}; });
+    Write(dib, other);
+    dib.CopyToClipboard();
+    EXPECT_EQ(OnClipboard(), other);
+    EXPECT_EQ(gdi::LiveObjectCount(), base + 1);
+    for (uint32_t i = 1; i <= 25; ++i) {  // repeated copies hold only the latest
+        dib.DIBitsPtr()[0] = i;
+        dib.CopyToClipboard();
+    }
+    EXPECT_EQ((Values{OnClipboard().px[0], int64_t(published.size()),
+                      gdi::LiveObjectCount() - int64_t{base}}),
+              (Values{25, 27, 1}));
+    gdi::SetScreenSource(nullptr);
+
+    // Nothing changes when it cannot copy: another program holds the clipboard open; no memory
+    // DC; no bitmap; an Empty surface.
+    cDIB32 empty;
+    const gdi::HBITMAP held = hooks::ClipboardBitmap();
+    const Picture now = Read(dib), there = OnClipboard();
+    published.clear();
+    for (uint32_t failAfter : {UINT32_MAX, 0u, 1u, UINT32_MAX - 1}) {
+        SCOPED_TRACE(failAfter);
+        hooks::HoldClipboardOpen(failAfter == UINT32_MAX);
+        if (failAfter < 2) hooks::FailNextCreations(1, failAfter);
+        (failAfter == UINT32_MAX - 1 ? empty : dib).CopyToClipboard();
+        hooks::HoldClipboardOpen(false);
+        hooks::FailNextCreations(0);
+        EXPECT_EQ((Values{hooks::ClipboardIsOpen(), hooks::ClipboardBitmap(),
+                          int64_t(published.size()), gdi::LiveObjectCount() - int64_t{base}}),
+                  (Values{0, held, 0, 1}));
+        EXPECT_EQ(OnClipboard(), there);
+        EXPECT_EQ(Read(dib), now);
+    }
+    hooks::ResetClipboard();
 }
 
 }  // namespace
