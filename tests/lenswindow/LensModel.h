@@ -1,31 +1,15 @@
 #pragma once
-// An independent per-pixel model of what the lens window shows, for comparison with the real
-// window surface. It reads the look-up table's offsets and applies them pixel by pixel itself,
-// and it tracks the lens source square the way a copy from the screen leaves it: pixels whose
-// screen position lies off the screen keep what they held before.
+// An independent per-pixel model of what the lens window shows. It reads the look-up table's
+// offsets and applies them itself, and it tracks the lens source square the way a copy from the
+// screen leaves it: pixels whose screen position lies off the screen keep what they held.
 
 #include <cstdint>
 #include <vector>
 
 #include "lens/mLens.h"
+#include "tests/support/Rng.h"
 
-// Small deterministic generator for the randomised tests (xorshift32).
-struct TestRandom {
-    explicit TestRandom(uint32_t seed) : state(seed ? seed : 1u) {}
-    uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    // Uniform in [lo, hi].
-    int32_t In(int32_t lo, int32_t hi) {
-        return lo + static_cast<int32_t>(Next() % static_cast<uint32_t>(hi - lo + 1));
-    }
-    uint32_t state;
-};
-
-// A screen-sized picture of 0x00RRGGBB pixels.
+// A picture of 0x00RRGGBB pixels.
 struct Picture {
     int32_t width = 0;
     int32_t height = 0;
@@ -39,11 +23,12 @@ struct Picture {
     }
     uint32_t& At(int32_t x, int32_t y) { return pixels[size_t(y) * width + x]; }
     uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * width + x]; }
+    bool operator==(const Picture&) const = default;
 
-    static Picture Noise(int32_t w, int32_t h, uint32_t seed) {
+    static Picture Noise(int32_t w, int32_t h, uint64_t seed) {
         Picture p(w, h);
-        TestRandom random(seed);
-        for (uint32_t& px : p.pixels) px = random.Next() & 0x00FFFFFFu;
+        test_support::Rng random(seed);
+        for (uint32_t& px : p.pixels) px = random.Next32() & 0x00FFFFFFu;
         return p;
     }
 };
@@ -53,26 +38,23 @@ class LensModel {
     // L: the lens square's side. The source square starts black, as a new surface does.
     explicit LensModel(int32_t L) : m_L(L), m_source(L, L, 0) {}
 
-    // The lens image for the square with top-left corner (X, Y) over `screen`, L × L pixels,
-    // using the current table and colour mask; updates the tracked source square.
+    // The L × L lens image for the square with top-left corner (X, Y) over `screen`, with the
+    // current table and colour mask.
     Picture Frame(const Picture& screen, int32_t X, int32_t Y) {
-        for (int32_t b = 0; b < m_L; ++b) {
-            for (int32_t a = 0; a < m_L; ++a) {
+        for (int32_t b = 0; b < m_L; ++b)
+            for (int32_t a = 0; a < m_L; ++a)
                 if (screen.Contains(X + a, Y + b)) m_source.At(a, b) = screen.At(X + a, Y + b);
-            }
-        }
         Picture image = m_source;
         const auto& table = mLens::LookUpTable();
         const int32_t R = table.Radius();
-        const uint32_t mask = mLens::ColorMask();
         if (R <= 0 || 2 * R > m_L) return image;
         for (int32_t i = -R; i <= R; ++i) {
             for (int32_t j = -R; j <= R; ++j) {
                 const mLens::tLensOffset e = table(j, i);
-                const bool outside = e.OffsetX <= -R && e.OffsetY <= -R;
-                if (R + j >= m_L || R + i >= m_L) continue;  // edge entries are always outside
-                if (!outside)
-                    image.At(R + j, R + i) = m_source.At(R + e.OffsetX, R + e.OffsetY) & mask;
+                // Entries on the last row and column lie outside the circle (and the square).
+                if (R + j < m_L && R + i < m_L && (e.OffsetX > -R || e.OffsetY > -R))
+                    image.At(R + j, R + i) =
+                        m_source.At(R + e.OffsetX, R + e.OffsetY) & mLens::ColorMask();
             }
         }
         return image;
