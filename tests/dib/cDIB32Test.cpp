@@ -45,10 +45,9 @@ Picture Pattern(int32_t w, int32_t h, uint32_t tag = 0x100000) {
 }
 
 Picture Read(const cDIB32& dib) {
-    Picture p{dib.Width(), dib.Height(), {}};
-    if (dib.DIBitsPtr() != nullptr)
-        p.px.assign(dib.DIBitsPtr(), dib.DIBitsPtr() + size_t(p.w) * p.h);
-    return p;
+    const uint32_t* px = dib.DIBitsPtr();
+    const size_t n = px ? size_t(dib.Width()) * dib.Height() : 0;
+    return {dib.Width(), dib.Height(), {px, px + n}};
 }
 
 void Write(cDIB32& dib, const Picture& p) {
@@ -56,10 +55,11 @@ void Write(cDIB32& dib, const Picture& p) {
     std::copy(p.px.begin(), p.px.end(), dib.DIBitsPtr());
 }
 
-// The remembered size and whether the surface exists.
-Values State(const cDIB32& d) {
-    return {d.Width(),     d.Height(),      d.BytesPerScanLine(),    d.Size(),
-            d.hDIB() != 0, d.hDIBDC() != 0, d.DIBitsPtr() != nullptr};
+// The remembered size, whether the surface exists, and the GDI objects alive beyond `base`.
+Values State(const cDIB32& d, int64_t base) {
+    return {
+        d.Width(),     d.Height(),      d.BytesPerScanLine(),     d.Size(),
+        d.hDIB() != 0, d.hDIBDC() != 0, d.DIBitsPtr() != nullptr, gdi::LiveObjectCount() - base};
 }
 
 // Records events as numbers: p for Progress(p), -1 for ProgressEnd.
@@ -77,21 +77,19 @@ TEST(cDIB32, CreateDestroyAndImpossibleSizes) {
         cDIB32 dib;
         dib.Destroy();  // Empty: harmless
         ASSERT_EQ(dib.Create(2, 3, 255), -1);
-        EXPECT_EQ(Read(dib), Make(2, 3, [](int32_t, int32_t) { return 0x00FF0000u; }));  // red
-        EXPECT_EQ(State(dib), (Values{2, 3, 8, 24, 1, 1, 1}));
-        EXPECT_EQ(gdi::LiveObjectCount(), base + 2);  // a context and a section; no brush left
+        EXPECT_EQ(Read(dib), (Picture{2, 3, std::vector<uint32_t>(6, 0x00FF0000)}));  // red
+        EXPECT_EQ(State(dib, base), (Values{2, 3, 8, 24, 1, 1, 1, 2}));  // a DC and a section
         // Re-creation starts afresh (black by default) and releases the old surface.
         const gdi::HBITMAP old = dib.hDIB();
         ASSERT_EQ(dib.Create(5, 4), -1);
-        EXPECT_EQ(Read(dib), Make(5, 4, [](int32_t, int32_t) { return 0u; }));
+        EXPECT_EQ(Read(dib), (Picture{5, 4, std::vector<uint32_t>(20, 0)}));
         EXPECT_EQ((Values{gdi::GetObjectType(old), gdi::LiveObjectCount() - base}), (Values{0, 2}));
         ASSERT_EQ(dib.Create(3, 1, 0x00123456), -1);
-        EXPECT_EQ(Read(dib), Make(3, 1, [](int32_t, int32_t) { return 0x00563412u; }));
+        EXPECT_EQ(Read(dib), (Picture{3, 1, std::vector<uint32_t>(3, 0x00563412)}));
         ASSERT_EQ(dib.Create(7, 5), -1);
-        dib.Destroy();  // keeps the size
-        EXPECT_EQ(State(dib), (Values{7, 5, 28, 140, 0, 0, 0}));
+        dib.Destroy();  // keeps the size; again: harmless
         dib.Destroy();
-        EXPECT_EQ(gdi::LiveObjectCount(), base);
+        EXPECT_EQ(State(dib, base), (Values{7, 5, 28, 140, 0, 0, 0, 0}));
         ASSERT_EQ(dib.Create(1, 1), -1);
     }
     EXPECT_EQ(gdi::LiveObjectCount(), base);  // the destructor destroys
@@ -99,21 +97,19 @@ TEST(cDIB32, CreateDestroyAndImpossibleSizes) {
     // Refused, nothing allocated: the old surface and the new context are gone, and the size
     // asked for is remembered as the 32-bit arithmetic gives it (16 GiB wraps to 0; -INT_MIN is
     // INT_MIN again).
-    const int32_t cases[][5] = {
-        {0, 5, 0, 0, 5},
-        {5, 0, 0, 20, 0},
-        {-3, 4, -48, -12, 4},
-        {4, -3, -48, 16, -3},
-        {65536, 65536, 0, 262144, 65536},
+    // clang-format off
+    const int32_t cases[][5] = {  // w, h, then Size, BytesPerScanLine, Height
+        {0, 5, 0, 0, 5},      {5, 0, 0, 20, 0},                 {-3, 4, -48, -12, 4},
+        {4, -3, -48, 16, -3}, {65536, 65536, 0, 262144, 65536}, {1, INT_MIN, 0, 4, INT_MIN},
         {INT_MAX, INT_MAX, 4, -4, INT_MAX},
-        {1, INT_MIN, 0, 4, INT_MIN},
     };
+    // clang-format on
     for (const auto& [w, h, size, bytesPerLine, height] : cases) {
         cDIB32 dib;
         ASSERT_EQ(dib.Create(4, 4), -1);
         EXPECT_EQ(dib.Create(w, h, 255), 0);
-        EXPECT_EQ(State(dib), (Values{w, height, bytesPerLine, size, 0, 0, 0})) << w << " x " << h;
-        EXPECT_EQ(gdi::LiveObjectCount(), base);
+        EXPECT_EQ(State(dib, base), (Values{w, height, bytesPerLine, size, 0, 0, 0, 0}))
+            << w << " x " << h;
     }
 }
 
@@ -206,26 +202,24 @@ TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
     void* bits = nullptr;
     const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
     std::copy_n(pattern.DIBitsPtr(), 15, static_cast<uint32_t*>(bits));
-    const StdPicture picture(bitmap);
-    EXPECT_EQ(dib.CreateFromStdPicture(&picture), -1);
+    auto from = [&](gdi::HGDIOBJ handle) {
+        const StdPicture picture(handle);
+        return dib.CreateFromStdPicture(&picture);
+    };
+    EXPECT_EQ(from(bitmap), -1);
     EXPECT_EQ(Read(dib), Read(pattern));
-    // Anything but a live bitmap is refused and the surface stays as it was; the picture keeps
-    // its bitmap, deselected again, so its owner can delete it.
+    // The picture keeps its bitmap, deselected again, so its owner can delete it. Anything but
+    // a live bitmap is refused and the surface stays as it was.
     const gdi::HBITMAP hDIB = dib.hDIB();
     const gdi::HBRUSH brush = gdi::CreateSolidBrush(0x0000FF);
     const gdi::HRGN region = gdi::CreateRectRgn(0, 0, 4, 4);
-    EXPECT_EQ(gdi::DeleteObject(bitmap), 1);
-    EXPECT_EQ(dib.CreateFromStdPicture(nullptr), 0);
-    for (gdi::HGDIOBJ handle : {brush, region, bitmap, gdi::HGDIOBJ{0}}) {
-        const StdPicture other(handle);
-        EXPECT_EQ(dib.CreateFromStdPicture(&other), 0) << handle;
-    }
-    EXPECT_EQ(dib.hDIB(), hDIB);
+    EXPECT_EQ((Values{gdi::DeleteObject(bitmap), dib.CreateFromStdPicture(nullptr), from(brush),
+                      from(region), from(bitmap), from(0), dib.hDIB()}),
+              (Values{1, 0, 0, 0, 0, 0, hDIB}));
     EXPECT_EQ(Read(dib), Read(pattern));
     gdi::DeleteObject(brush);
     gdi::DeleteObject(region);
-    const StdPicture selected(pattern.hDIB());  // selected into its surface's context
-    dib.CreateFromStdPicture(&selected);
+    from(pattern.hDIB());  // selected into its surface's context: still nothing leaks
     pattern.Destroy();
     dib.Destroy();
     EXPECT_EQ(gdi::LiveObjectCount(), base);
@@ -261,34 +255,32 @@ TEST(cDIB32Orientation, ThreeByTwoInEveryCombinationAndEmpty) {
                      << "Rotate90 " << c.rotate << " FlipH " << c.flipH << " FlipV " << c.flipV);
         cDIB32 dib;
         Write(dib, FromRows({"abc", "def"}));
-        const Values handles{dib.hDIBDC(), dib.hDIB()};
+        const gdi::HDC dc = dib.hDIBDC();
+        const gdi::HBITMAP bitmap = dib.hDIB();
         uint32_t* const bits = dib.DIBitsPtr();
-        const uint32_t live = gdi::LiveObjectCount();
+        const int64_t live = gdi::LiveObjectCount();
         EventLog log(dib);
         dib.Orientation(c.rotate, c.flipH, c.flipV);
         EXPECT_EQ(Read(dib), FromRows(c.rows));
-        EXPECT_EQ(gdi::LiveObjectCount(), live);  // a turn's temporary surface is gone
-        if (c.rotate != 0) {  // a new surface of the turned size: the old handles are dead
-            EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, -1}));
-            EXPECT_EQ(State(dib), (Values{2, 3, 8, 24, 1, 1, 1}));
-            EXPECT_EQ((Values{gdi::GetObjectType(handles[0]), gdi::GetObjectType(handles[1])}),
-                      (Values{0, 0}));
-        } else {  // mirrors work in place: same context, same memory
-            EXPECT_EQ(log.events, std::vector<int32_t>{-1});
-            EXPECT_EQ((Values{dib.hDIBDC(), dib.hDIB(), dib.DIBitsPtr() == bits}),
-                      (Values{handles[0], handles[1], 1}));
-        }
+        // Mirrors work in place (same context, same memory); a turn makes a new surface of the
+        // turned size and the old handles die. Either way nothing is left over.
+        const bool same = c.rotate == 0;
+        EXPECT_EQ((Values{gdi::GetObjectType(dc) != 0, gdi::GetObjectType(bitmap) != 0,
+                          dib.hDIBDC() == dc, same && dib.DIBitsPtr() == bits,
+                          dib.BytesPerScanLine(), dib.Size(), gdi::LiveObjectCount() - live}),
+                  (Values{same, same, same, same, same ? 12 : 8, 24, 0}));
+        EXPECT_EQ(log.events, (same ? std::vector<int32_t>{-1} : std::vector<int32_t>{0, 1, -1}));
     }
     // An Empty surface is left alone, without events (a turn would exchange the size).
     cDIB32 never, destroyed;
     ASSERT_EQ(destroyed.Create(5, 3), -1);
     destroyed.Destroy();
     for (cDIB32* dib : {&never, &destroyed}) {
-        const Values before = State(*dib);
+        const Values before = State(*dib, 0);
         EventLog log(*dib);
         dib->Orientation(-1, -1, -1);
         EXPECT_TRUE(log.events.empty());
-        EXPECT_EQ(State(*dib), before);
+        EXPECT_EQ(State(*dib, 0), before);
     }
 }
 
@@ -334,17 +326,13 @@ TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
             injected = hooks::PendingCreationFailures() == 0;
             hooks::FailNextCreations(0);
             const Picture now = Read(dib);
-            if (dib.hDIB() == 0) {
-                sawEmpty = true;
-                EXPECT_EQ((Values{dib.hDIBDC(), dib.DIBitsPtr() != nullptr}), (Values{0, 0}));
-            }
-            sawUnchanged |= now == start;
-            if (dib.hDIB() == 0 || now == start) {
-                EXPECT_EQ(log.events, std::vector<int32_t>{-1});
-            } else {
-                EXPECT_EQ(now, Model(start, true, true, false));
-                EXPECT_EQ(log.events, (std::vector<int32_t>{0, 1, 2, -1}));
-            }
+            const bool empty = dib.hDIB() == 0, unchanged = !empty && now == start;
+            sawEmpty |= empty, sawUnchanged |= unchanged;
+            EXPECT_TRUE(empty || unchanged || now == Model(start, true, true, false));
+            EXPECT_EQ(log.events, (empty || unchanged ? std::vector<int32_t>{-1}
+                                                      : std::vector<int32_t>{0, 1, 2, -1}));
+            EXPECT_EQ((Values{dib.hDIBDC() != 0, dib.DIBitsPtr() != nullptr}),
+                      (Values{!empty, !empty}));
         }
         EXPECT_EQ(gdi::LiveObjectCount(), base);
     }
@@ -355,31 +343,26 @@ TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
 // Best fit uses only the remembered size: a failed Create remembers the size asked for, and a
 // surface never created (0 x 0 here) has none.
 TEST(cDIB32BestFit, WorkedExamples) {
+    // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH. In order: shrunk; fits (natural size,
+    // centred); stretched to fit; 0.5 goes to 0; 1.5 goes to 2; equal ratios take the height
+    // branch; too wide only (both scale by 1/2); an odd remainder 5 truncates to 2; the ratio 1/6
+    // held in single precision lies just above it, so 3 × 1/6 is no tie; stretched to its own
+    // size; scaled by 1, the difference -15 - (-10) = -5 truncates toward zero, to -2; width or
+    // height 0 (the natural size still centres, scaling gives all zeros); extreme boxes.
+    // clang-format off
     const int32_t cases[][9] = {
-        // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH
-        {400, 300, 200, 200, 0, 0, 25, 200, 150},
-        {100, 50, 300, 300, 0, 100, 125, 100, 50},  // fits: natural size, centred
-        {100, 50, 300, 300, -1, 0, 75, 300, 150},   // stretched to fit
-        {4, 2, 1, 100, 0, 0, 50, 1, 0},             // 0.5 goes to 0
-        {4, 6, 1, 100, 0, 0, 49, 1, 2},             // 1.5 goes to 2
-        {100, 100, 50, 50, 0, 0, 0, 50, 50},        // equal ratios: the height branch
-        {100, 50, 50, 400, 0, 0, 187, 50, 25},      // too wide only: both scale by 1/2
-        {10, 10, 15, 15, 0, 2, 2, 10, 10},          // odd remainder 5 truncates to 2
-        // The ratio 1/6 held in single precision lies just above it, so 3 × 1/6 is no tie.
-        {3, 6, 1, 1, 0, 0, 0, 1, 1},
-        {300, 200, 300, 200, 1, 0, 0, 300, 200},  // stretch to its own size
-        // Scaled by 1: the difference -15 - (-10) = -5 truncates toward zero, to -2.
-        {-10, 4, -15, 4, -1, -2, 0, -10, 4},
-        // Width or height 0: the natural size still centres; scaling gives all zeros.
-        {0, 0, 100, 60, 0, 50, 30, 0, 0},
-        {0, 0, 100, 60, -1, 0, 0, 0, 0},
-        {0, 5, 10, 10, 0, 5, 2, 0, 5},
-        {0, 5, 10, 3, 0, 0, 0, 0, 0},
-        {0, 5, 10, 10, -1, 0, 0, 0, 0},
-        // Extreme boxes stay defined.
+        {400, 300, 200, 200, 0, 0, 25, 200, 150}, {100, 50, 300, 300, 0, 100, 125, 100, 50},
+        {100, 50, 300, 300, -1, 0, 75, 300, 150}, {4, 2, 1, 100, 0, 0, 50, 1, 0},
+        {4, 6, 1, 100, 0, 0, 49, 1, 2},           {100, 100, 50, 50, 0, 0, 0, 50, 50},
+        {100, 50, 50, 400, 0, 0, 187, 50, 25},    {10, 10, 15, 15, 0, 2, 2, 10, 10},
+        {3, 6, 1, 1, 0, 0, 0, 1, 1},              {300, 200, 300, 200, 1, 0, 0, 300, 200},
+        {-10, 4, -15, 4, -1, -2, 0, -10, 4},      {0, 0, 100, 60, 0, 50, 30, 0, 0},
+        {0, 0, 100, 60, -1, 0, 0, 0, 0},          {0, 5, 10, 10, 0, 5, 2, 0, 5},
+        {0, 5, 10, 3, 0, 0, 0, 0, 0},             {0, 5, 10, 10, -1, 0, 0, 0, 0},
         {1, 1, INT32_MAX, INT32_MAX, -1, 0, 0, INT32_MAX, INT32_MAX},
         {1, 1, INT32_MIN, 3, 0, 0, 1073741825, INT32_MIN, INT32_MIN},
     };
+    // clang-format on
     for (const auto& c : cases) {
         cDIB32 dib;
         if (c[0] != 0 || c[1] != 0) dib.Create(c[0], c[1]);
@@ -408,12 +391,14 @@ TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
     const uint32_t base = gdi::LiveObjectCount();
     dib.CopyToClipboard();
     EXPECT_EQ(OnClipboard(), picture);
-    EXPECT_NE(hooks::ClipboardBitmap(), handle);  // a copy, not the surface's own bitmap
-    EXPECT_EQ(published, std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()});
-    EXPECT_FALSE(hooks::ClipboardIsOpen());
     EXPECT_EQ(Read(dib), picture);
-    EXPECT_EQ(dib.hDIB(), handle);
-    EXPECT_EQ(gdi::LiveObjectCount(), base + 1);  // only the bitmap the clipboard holds
+    // A copy, not the surface's own bitmap, published once; the clipboard closed again, the
+    // surface as it was, and only the bitmap the clipboard holds is new.
+    EXPECT_EQ(
+        (Values{hooks::ClipboardBitmap() != handle,
+                published == std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()},
+                hooks::ClipboardIsOpen(), dib.hDIB(), gdi::LiveObjectCount() - int64_t{base}}),
+        (Values{1, 1, 0, handle, 1}));
 
     // With a screen to be compatible with, the result is the same and its DC is released.
     std::vector<uint32_t> screen(8 * 8, 0x123456);
