@@ -158,22 +158,22 @@ TEST(cDIB32, CopyMembersPlaceAndScaleThePixels) {
     for (int mode : {gdi::BLACKONWHITE, gdi::HALFTONE}) {
         gdi::SetStretchBltMode(dst.hDIBDC(), mode);
         small.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2);
-        const int afterStretch = gdi::GetStretchBltMode(dst.hDIBDC());
+        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
         small.Stretch(dst.hDIBDC(), 0, 0, 4, 6, 0, 0, 2, 2, gdi::WHITEONBLACK);
-        const int afterWhiteOnBlack = gdi::GetStretchBltMode(dst.hDIBDC());
+        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
         dst.LoadDIBBlt(src);
-        EXPECT_EQ((Values{afterStretch, afterWhiteOnBlack, gdi::GetStretchBltMode(dst.hDIBDC())}),
-                  (Values{mode, mode, mode}));
+        EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
     }
 }
 
-// Copy members of an Empty surface (never created, or destroyed) touch nothing: the
-// destination keeps its pixels and its stretch mode, and no object is created.
+// Members of an Empty surface (never created, or destroyed) touch nothing: the destination
+// keeps its pixels and its stretch mode, no object is created, and Orientation neither raises
+// events nor exchanges the remembered size.
 TEST(cDIB32, EmptySurfaceCopiesNothing) {
     cDIB32 full, dst, fresh, destroyed;
     Write(full, Pattern(4, 4));
     ASSERT_EQ(dst.Create(4, 4, 0x00ABCDEF), -1);
-    ASSERT_EQ(destroyed.Create(4, 4), -1);
+    ASSERT_EQ(destroyed.Create(5, 3), -1);
     destroyed.Destroy();
     gdi::SetStretchBltMode(dst.hDIBDC(), gdi::HALFTONE);
     const Picture before = Read(dst);
@@ -186,6 +186,11 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
         empty->Paint(dst.hDIBDC());
         empty->PaintRect(dst.hDIBDC(), 0, 0, 4, 4, 0, 0);
         empty->Stretch(dst.hDIBDC(), 0, 0, 4, 4, 0, 0, 4, 4, gdi::COLORONCOLOR);
+        const Values state = State(*empty, base);
+        EventLog log(*empty);
+        empty->Orientation(-1, -1, -1);
+        EXPECT_TRUE(log.events.empty());
+        EXPECT_EQ(State(*empty, base), state);
         EXPECT_EQ(empty->hDIB(), 0u);
     }
     EXPECT_EQ(Read(dst), before);
@@ -195,19 +200,20 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
 
 TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
     const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 pattern, dib;
-    Write(pattern, Pattern(5, 3));
+    cDIB32 dib, selected;
+    const Picture pattern = Pattern(5, 3);
+    Write(selected, pattern);
     // A bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
     const gdi::BITMAPINFO info{{40, 5, -3, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0}};
     void* bits = nullptr;
     const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
-    std::copy_n(pattern.DIBitsPtr(), 15, static_cast<uint32_t*>(bits));
+    std::copy(pattern.px.begin(), pattern.px.end(), static_cast<uint32_t*>(bits));
     auto from = [&](gdi::HGDIOBJ handle) {
         const StdPicture picture(handle);
         return dib.CreateFromStdPicture(&picture);
     };
     EXPECT_EQ(from(bitmap), -1);
-    EXPECT_EQ(Read(dib), Read(pattern));
+    EXPECT_EQ(Read(dib), pattern);
     // The picture keeps its bitmap, deselected again, so its owner can delete it. Anything but
     // a live bitmap is refused and the surface stays as it was.
     const gdi::HBITMAP hDIB = dib.hDIB();
@@ -216,11 +222,11 @@ TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
     EXPECT_EQ((Values{gdi::DeleteObject(bitmap), dib.CreateFromStdPicture(nullptr), from(brush),
                       from(region), from(bitmap), from(0), dib.hDIB()}),
               (Values{1, 0, 0, 0, 0, 0, hDIB}));
-    EXPECT_EQ(Read(dib), Read(pattern));
+    EXPECT_EQ(Read(dib), pattern);
     gdi::DeleteObject(brush);
     gdi::DeleteObject(region);
-    from(pattern.hDIB());  // selected into its surface's context: still nothing leaks
-    pattern.Destroy();
+    from(selected.hDIB());  // selected into its surface's context: still nothing leaks
+    selected.Destroy();
     dib.Destroy();
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
@@ -239,7 +245,7 @@ Picture FromRows(const std::vector<std::string>& rows) {
                 [&](int32_t x, int32_t y) { return 0x00100000u + uint32_t(rows[y][x]); });
 }
 
-TEST(cDIB32Orientation, ThreeByTwoInEveryCombinationAndEmpty) {
+TEST(cDIB32Orientation, ThreeByTwoInEveryCombination) {
     struct Case {
         int16_t rotate, flipH, flipV;  // any non-zero value counts as set
         std::vector<std::string> rows;
@@ -270,17 +276,6 @@ TEST(cDIB32Orientation, ThreeByTwoInEveryCombinationAndEmpty) {
                           dib.BytesPerScanLine(), dib.Size(), gdi::LiveObjectCount() - live}),
                   (Values{same, same, same, same, same ? 12 : 8, 24, 0}));
         EXPECT_EQ(log.events, (same ? std::vector<int32_t>{-1} : std::vector<int32_t>{0, 1, -1}));
-    }
-    // An Empty surface is left alone, without events (a turn would exchange the size).
-    cDIB32 never, destroyed;
-    ASSERT_EQ(destroyed.Create(5, 3), -1);
-    destroyed.Destroy();
-    for (cDIB32* dib : {&never, &destroyed}) {
-        const Values before = State(*dib, 0);
-        EventLog log(*dib);
-        dib->Orientation(-1, -1, -1);
-        EXPECT_TRUE(log.events.empty());
-        EXPECT_EQ(State(*dib, 0), before);
     }
 }
 
@@ -316,25 +311,24 @@ TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
     for (uint32_t after = 0; injected; ++after) {
         ASSERT_LT(after, 16u) << "failures never ran out: the turn keeps making surfaces";
         SCOPED_TRACE(::testing::Message() << "creation " << after << " fails");
-        const uint32_t base = gdi::LiveObjectCount();
-        {
-            cDIB32 dib;
-            Write(dib, start);
-            EventLog log(dib);
-            hooks::FailNextCreations(1, after);
-            dib.Orientation(-1, -1, 0);
-            injected = hooks::PendingCreationFailures() == 0;
-            hooks::FailNextCreations(0);
-            const Picture now = Read(dib);
-            const bool empty = dib.hDIB() == 0, unchanged = !empty && now == start;
-            sawEmpty |= empty, sawUnchanged |= unchanged;
-            EXPECT_TRUE(empty || unchanged || now == Model(start, true, true, false));
-            EXPECT_EQ(log.events, (empty || unchanged ? std::vector<int32_t>{-1}
-                                                      : std::vector<int32_t>{0, 1, 2, -1}));
-            EXPECT_EQ((Values{dib.hDIBDC() != 0, dib.DIBitsPtr() != nullptr}),
-                      (Values{!empty, !empty}));
-        }
-        EXPECT_EQ(gdi::LiveObjectCount(), base);
+        const int64_t base = gdi::LiveObjectCount();
+        cDIB32 dib;
+        Write(dib, start);
+        EventLog log(dib);
+        hooks::FailNextCreations(1, after);
+        dib.Orientation(-1, -1, 0);
+        injected = hooks::PendingCreationFailures() == 0;
+        hooks::FailNextCreations(0);
+        const Picture now = Read(dib);
+        const bool empty = dib.hDIB() == 0, unchanged = !empty && now == start;
+        sawEmpty |= empty, sawUnchanged |= unchanged;
+        EXPECT_TRUE(empty || unchanged || now == Model(start, true, true, false));
+        EXPECT_EQ(log.events, (empty || unchanged ? std::vector<int32_t>{-1}
+                                                  : std::vector<int32_t>{0, 1, 2, -1}));
+        // A DC and a section, or nothing at all: no temporary surface is left.
+        EXPECT_EQ(
+            (Values{dib.hDIBDC() != 0, dib.DIBitsPtr() != nullptr, gdi::LiveObjectCount() - base}),
+            (Values{!empty, !empty, empty ? 0 : 2}));
     }
     EXPECT_TRUE(sawUnchanged);
     EXPECT_TRUE(sawEmpty);
@@ -388,32 +382,30 @@ TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
     cDIB32 dib;
     Write(dib, picture);
     const gdi::HBITMAP handle = dib.hDIB();
-    const uint32_t base = gdi::LiveObjectCount();
+    const int64_t base = gdi::LiveObjectCount();
     dib.CopyToClipboard();
     EXPECT_EQ(OnClipboard(), picture);
     EXPECT_EQ(Read(dib), picture);
     // A copy, not the surface's own bitmap, published once; the clipboard closed again, the
     // surface as it was, and only the bitmap the clipboard holds is new.
-    EXPECT_EQ(
-        (Values{hooks::ClipboardBitmap() != handle,
-                published == std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()},
-                hooks::ClipboardIsOpen(), dib.hDIB(), gdi::LiveObjectCount() - int64_t{base}}),
-        (Values{1, 1, 0, handle, 1}));
+    EXPECT_EQ((Values{hooks::ClipboardBitmap() != handle,
+                      published == std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()},
+                      hooks::ClipboardIsOpen(), dib.hDIB(), gdi::LiveObjectCount() - base}),
+              (Values{1, 1, 0, handle, 1}));
 
     // With a screen to be compatible with, the result is the same and its DC is released.
     std::vector<uint32_t> screen(8 * 8, 0x123456);
     gdi::SetScreenSource([&] { return gdi::SurfaceView{screen.data(), 8, 8}; });
     Write(dib, other);
     dib.CopyToClipboard();
-    EXPECT_EQ(OnClipboard(), other);
-    EXPECT_EQ(gdi::LiveObjectCount(), base + 1);
+    EXPECT_EQ((Values{OnClipboard() == other, gdi::LiveObjectCount() - base}), (Values{1, 1}));
     for (uint32_t i = 1; i <= 25; ++i) {  // repeated copies hold only the latest
         dib.DIBitsPtr()[0] = i;
         dib.CopyToClipboard();
     }
-    EXPECT_EQ((Values{OnClipboard().px[0], int64_t(published.size()),
-                      gdi::LiveObjectCount() - int64_t{base}}),
-              (Values{25, 27, 1}));
+    EXPECT_EQ(
+        (Values{OnClipboard().px[0], int64_t(published.size()), gdi::LiveObjectCount() - base}),
+        (Values{25, 27, 1}));
     gdi::SetScreenSource(nullptr);
 
     // Nothing changes when it cannot copy: another program holds the clipboard open; no memory
@@ -430,7 +422,7 @@ TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
         hooks::HoldClipboardOpen(false);
         hooks::FailNextCreations(0);
         EXPECT_EQ((Values{hooks::ClipboardIsOpen(), hooks::ClipboardBitmap(),
-                          int64_t(published.size()), gdi::LiveObjectCount() - int64_t{base}}),
+                          int64_t(published.size()), gdi::LiveObjectCount() - base}),
                   (Values{0, held, 0, 1}));
         EXPECT_EQ(OnClipboard(), there);
         EXPECT_EQ(Read(dib), now);
