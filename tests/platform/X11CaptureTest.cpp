@@ -1,22 +1,12 @@
 // The pointer grab against a real X server. The parent test starts a private Xvfb and runs this
 // executable again on it with the xcb platform; the child does the checks, a second X client
 // (Xlib, XTest, XFixes) playing the other program.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include "platform/Form.h"
-#include "platform/FormInstance.h"
-#include "platform/Program.h"
-#include "platform/WindowServices.h"
-#include "tests/e2e/XSession.h"
+#include "tests/platform/PlatformTest.h"
+#include "tests/support/Xvfb.h"
 
 // Last: Xlib defines None, Bool, Status and friends.
 #include <X11/Xlib.h>
@@ -25,45 +15,33 @@
 
 namespace {
 
-constexpr const char* kChildVariable = "LUCIVANE_X11_CAPTURE_CHILD";
-
-class GrabForm : public Form {
-  public:
-    int activations = 0;
-
-  protected:
-    void InitializeComponent(QWidget& window) override {
-        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        window.setGeometry(40, 40, 200, 150);
-    }
-    void Form_Activate() override { ++activations; }
-};
-
-FormInstance<GrabForm> fGrab;
-
 void Pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    SpinUntil([] { return false; }, ms);
 }
 
-// Whether another client can grab the pointer now; it lets go at once.
-int OtherGrab(Display* other) {
-    const int status = XGrabPointer(other, DefaultRootWindow(other), False, ButtonPressMask,
-                                    GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+int GrabRoot(Display* d) {
+    const int status = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync,
+                                    GrabModeAsync, None, None, CurrentTime);
+    XSync(d, False);
+    return status;
+}
+
+// `h` holds the capture (0: nobody), and another client finds the pointer grabbed exactly then.
+void ExpectCapture(Display* other, uint32_t h) {
+    EXPECT_EQ(win::GetCapture(), h);
+    const int status = GrabRoot(other);
     if (status == GrabSuccess) XUngrabPointer(other, CurrentTime);
     XSync(other, False);
-    return status;
+    EXPECT_EQ(status, h ? AlreadyGrabbed : GrabSuccess);
 }
 
 // The cursor X shows now has no visible pixel.
 bool CursorBlank(Display* other) {
     XFixesCursorImage* image = XFixesGetCursorImage(other);
-    if (!image) return false;
-    bool blank = true;
-    for (int i = 0; i < image->width * image->height; ++i)
-        if ((image->pixels[i] >> 24) != 0) blank = false;
-    XFree(image);
+    bool blank = image != nullptr;
+    for (int i = 0; image && i < image->width * image->height; ++i)
+        blank = blank && (image->pixels[i] >> 24) == 0;
+    if (image) XFree(image);
     return blank;
 }
 
@@ -74,65 +52,47 @@ void Button(Display* other, bool press) {
 }
 
 TEST(X11Capture, GrabIsCheckedExclusiveAndGivenBack) {
-    Xvfb x(640, 480);
+    test_support::Xvfb x(QSize(640, 480));
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromStdString(x.name()));
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert(kChildVariable, "1");
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("/proc/self/exe"),
-                {QStringLiteral("--gtest_filter=X11CaptureChild.*")});
-    ASSERT_TRUE(child.waitForStarted(5000));
-    const bool ended = child.waitForFinished(60000);
-    const QByteArray output = child.readAll();
-    if (!ended) child.kill();
-    ASSERT_TRUE(ended) << output.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    test_support::OwnedProcess child;
+    child.process.setProcessEnvironment(x.ClientEnvironment());
+    child.process.setProcessChannelMode(QProcess::MergedChannels);
+    child.process.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=X11CaptureChild.*"});
+    const bool ended = child.process.waitForFinished(60000);
+    const std::string output = child.process.readAll().toStdString();
+    ASSERT_TRUE(ended) << output;
+    EXPECT_EQ(child.process.exitCode(), 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
 }
 
 TEST(X11CaptureChild, OnXcb) {
-    if (qEnvironmentVariableIsEmpty(kChildVariable))
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "runs inside X11Capture.GrabIsCheckedExclusiveAndGivenBack";
-    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     Program::EndHook = [] {};
     Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     int eventBase = 0, errorBase = 0;
     const bool fixes = XFixesQueryExtension(other, &eventBase, &errorBase);
-
-    fGrab->Show();
-    for (int i = 0; i < 100 && fGrab->activations == 0; ++i) Pump(20);
-    ASSERT_GE(fGrab->activations, 1);
-    const uint32_t h = fGrab->hWnd();
-    XTestFakeMotionEvent(other, -1, 100, 100, 0);  // over the window
+    ShowAndActivate(*fProbe);
+    const uint32_t h = fProbe->hWnd();
+    const QPoint over = fProbe->Window()->mapToGlobal(QPoint(32, 24));
+    XTestFakeMotionEvent(other, -1, over.x(), over.y(), 0);
     XSync(other, False);
     Pump(100);
 
-    // A grab held by us keeps everyone else out; a release gives the pointer back.
+    // A grab held by us keeps everyone else out, hides the cursor on demand, and is let go.
     EXPECT_EQ(win::SetCapture(h), 0u);
-    EXPECT_EQ(win::GetCapture(), h);
-    EXPECT_EQ(OtherGrab(other), AlreadyGrabbed);
-    if (fixes) {
-        win::ShowCursor(0);
+    ExpectCapture(other, h);
+    for (int show = 0; fixes && show < 2; ++show) {
+        win::ShowCursor(show);
         Pump(50);
-        EXPECT_TRUE(CursorBlank(other));
-        win::ShowCursor(1);
-        Pump(50);
-        EXPECT_FALSE(CursorBlank(other));
+        EXPECT_EQ(CursorBlank(other), show == 0);
     }
     EXPECT_NE(win::ReleaseCapture(), 0);
-    EXPECT_EQ(win::GetCapture(), 0u);
-    EXPECT_EQ(OtherGrab(other), GrabSuccess);
+    ExpectCapture(other, 0);
 
-    // Another client holding the pointer: the grab is retried briefly, then fails honestly.
-    ASSERT_EQ(XGrabPointer(other, DefaultRootWindow(other), False, ButtonPressMask, GrabModeAsync,
-                           GrabModeAsync, None, None, CurrentTime),
-              GrabSuccess);
-    XSync(other, False);
+    // Another client holding the pointer: the grab is retried briefly, then fails honestly...
+    ASSERT_EQ(GrabRoot(other), GrabSuccess);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(win::SetCapture(h), 0u);
@@ -143,11 +103,7 @@ TEST(X11CaptureChild, OnXcb) {
     std::atomic<bool> held{false};
     std::thread letGo([&held, name = std::string(DisplayString(other))] {
         Display* third = XOpenDisplay(name.c_str());
-        if (third) {
-            XGrabPointer(third, DefaultRootWindow(third), False, ButtonPressMask, GrabModeAsync,
-                         GrabModeAsync, None, None, CurrentTime);
-            XSync(third, False);
-        }
+        if (third) GrabRoot(third);
         held = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         if (third) XCloseDisplay(third);  // its grab goes with it
@@ -158,47 +114,34 @@ TEST(X11CaptureChild, OnXcb) {
     EXPECT_EQ(win::SetCapture(h), 0u);
     letGo.join();
     EXPECT_EQ(win::GetCapture(), h);
-
     Pump(100);  // late news of the other client's grabs must not end ours
-    EXPECT_EQ(win::GetCapture(), h);
-    EXPECT_EQ(OtherGrab(other), AlreadyGrabbed);
-    // A click on the grabbing window ends the capture, as a button release does.
-    Button(other, true);
-    EXPECT_EQ(win::GetCapture(), h);
-    EXPECT_EQ(OtherGrab(other), AlreadyGrabbed);
-    Button(other, false);
-    EXPECT_EQ(win::GetCapture(), 0u);
-    EXPECT_EQ(OtherGrab(other), GrabSuccess);
+    ExpectCapture(other, h);
 
-    // A press without SetCapture: the automatic capture, ended by the release.
-    Button(other, true);
-    EXPECT_EQ(win::GetCapture(), h);
-    Button(other, false);
-    EXPECT_EQ(win::GetCapture(), 0u);
+    // A click ends the capture taken by SetCapture; then a press captures by itself until its
+    // release.
+    for (int round = 0; round < 2; ++round) {
+        Button(other, true);
+        ExpectCapture(other, h);
+        Button(other, false);
+        ExpectCapture(other, 0);
+    }
 
-    // Focus taken away by another client ends the capture.
-    fGrab->Window()->activateWindow();
-    for (int i = 0; i < 50 && QApplication::activeWindow() != fGrab->Window(); ++i) Pump(20);
-    if (QApplication::activeWindow() == fGrab->Window()) {
+    // Focus taken away by another client ends the capture (when the window became active).
+    fProbe->Window()->activateWindow();
+    if (SpinUntil([] { return QApplication::activeWindow() == fProbe->Window(); })) {
         win::SetCapture(h);
         ASSERT_EQ(win::GetCapture(), h);
         XSetInputFocus(other, PointerRoot, RevertToPointerRoot, CurrentTime);
         XSync(other, False);
-        for (int i = 0; i < 50 && win::GetCapture() != 0; ++i) Pump(20);
-        EXPECT_EQ(win::GetCapture(), 0u);
-        EXPECT_EQ(OtherGrab(other), GrabSuccess);
-    } else {
-        std::cout << "the window did not become active; focus loss not checked" << std::endl;
+        SpinUntil([] { return win::GetCapture() == 0; });
+        ExpectCapture(other, 0);
     }
 
-    // Unloading while grabbed gives the pointer back.
-    win::SetCapture(h);
+    win::SetCapture(h);  // unloading while grabbed gives the pointer back
     ASSERT_EQ(win::GetCapture(), h);
-    fGrab->Unload();
+    fProbe->Unload();
     Pump(50);
-    EXPECT_EQ(win::GetCapture(), 0u);
-    EXPECT_EQ(OtherGrab(other), GrabSuccess);
-
+    ExpectCapture(other, 0);
     FormInstanceBase::ReleaseAll();
     win::ResetWindowServices();
     XCloseDisplay(other);

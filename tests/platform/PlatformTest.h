@@ -1,0 +1,153 @@
+#pragma once
+// Shared by the form runtime tests: a probe form that records its events, a fixture with a
+// scripted capture and a seeded screen that checks every form, window and GDI object is gone
+// afterwards, and small event helpers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "platform/CaptureBackend.h"
+#include "platform/Form.h"
+#include "platform/FormInstance.h"
+#include "platform/Program.h"
+#include "platform/ScreenCopy.h"
+#include "platform/WindowServices.h"
+#include "platform/gdi/Gdi.h"
+#include "tests/support/Rng.h"
+
+class ProbeForm : public Form {
+  public:
+    int loads = 0, activates = 0, paints = 0, unloads = 0, builds = 0, persistent = 0;
+    int16_t cancelUnload = 0;
+    bool ownDc = false, frozen = false, unloadInLoad = false;
+    std::vector<std::array<float, 4>> moves;  // button, shift, x, y
+    uint32_t captureAtMove = 0xFFFFFFFF;
+    std::function<void()> onPaint;
+    QRegion painted;  // what the window was asked to repaint
+
+  protected:
+    void InitializeComponent(QWidget& window) override {
+        ++builds;
+        SetOwnDC(ownDc || frozen);
+        SetFrozenScreen(frozen);  // frozen: lens-like, covering the screen
+        if (frozen) SetWindowState(vbMaximized);
+        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.resize(64, 48);
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    void Form_Load() override {
+        ++loads;
+        if (unloadInLoad) Unload();
+    }
+    void Form_Activate() override { ++activates; }
+    void Form_Paint() override {
+        ++paints;
+        if (onPaint) onPaint();
+    }
+    void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override {
+        moves.push_back({float(Button), float(Shift), X, Y});
+        captureAtMove = win::GetCapture();
+    }
+    void Form_Unload(int16_t& Cancel) override {
+        ++unloads;
+        Cancel = cancelUnload;
+    }
+};
+
+inline FormInstance<ProbeForm> fProbe;
+inline FormInstance<ProbeForm> fOther;
+
+// Processes events until `done` holds or `ms` have passed.
+template <class F>
+bool SpinUntil(F done, int ms = 1000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+inline void ShowAndActivate(ProbeForm& form) {
+    form.Show();
+    ASSERT_TRUE(SpinUntil([&] { return form.activates > 0; }));
+}
+
+// A left button press or release, or a move, at a position of the form's client area. Buttons go
+// through the native window, where the capture watches; moves straight to the widget.
+inline void SendMouse(Form& form, QEvent::Type type, QPointF at,
+                      Qt::MouseButtons held = Qt::NoButton, Qt::KeyboardModifiers mods = {}) {
+    const bool move = type == QEvent::MouseMove;
+    QWidget* w = form.Window();
+    QMouseEvent e(type, at, w->mapToGlobal(at), move ? Qt::NoButton : Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : held, mods);
+    QCoreApplication::sendEvent(move ? static_cast<QObject*>(w) : w->windowHandle(), &e);
+}
+
+// FillRect with a fresh brush (COLORREF, default red); returns FillRect's result.
+inline int Fill(gdi::HDC dc, int l, int t, int r, int b, gdi::COLORREF colour = 0x0000FF) {
+    const gdi::HBRUSH brush = gdi::CreateSolidBrush(colour);
+    const gdi::RECT rect{l, t, r, b};
+    const int result = gdi::FillRect(dc, &rect, brush);
+    gdi::DeleteObject(brush);
+    return result;
+}
+
+// Pixel (x, y) of the seeded test screen, as 0x00RRGGBB.
+inline uint32_t ScreenAt(uint32_t seed, int x, int y) {
+    return test_support::Rng(uint64_t{seed} << 40 | uint64_t(y) << 20 | uint64_t(x)).Next32() &
+           0xFFFFFFu;
+}
+
+class PlatformTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Program::EndHook = [this] { ++ends; };
+        auto backend = std::make_unique<ScriptedCapture>();
+        capture = backend.get();
+        CaptureBackend::Install(std::move(backend));
+        win::ResetWindowServices();
+        ScreenCopy::Install();
+        ScreenCopy::SetSource([this] {
+            ++copies;
+            if (onCopy) onCopy();
+            QImage image(size, QImage::Format_ARGB32);  // alpha set: the copy drops it
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    image.setPixel(x, y, ScreenAt(seed, x, y) | 0xFF000000u);
+            return image;
+        });
+        objects = gdi::LiveObjectCount();
+    }
+    void TearDown() override {
+        FormInstanceBase::ReleaseAll();
+        win::ResetWindowServices();
+        CaptureBackend::Install(nullptr);
+        ScreenCopy::SetSource(nullptr);
+        Program::EndHook = nullptr;
+        EXPECT_EQ(Form::LoadedCount(), 0);
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+        EXPECT_EQ(gdi::LiveObjectCount(), objects);
+        EXPECT_FALSE(ScreenCopy::Frozen());
+    }
+    // The capture holder and whether the pointer is grabbed.
+    std::pair<uint32_t, bool> Captured() const { return {win::GetCapture(), capture->Grabbed()}; }
+
+    ScriptedCapture* capture = nullptr;
+    const QSize size = QGuiApplication::primaryScreen()->size() *
+                       QGuiApplication::primaryScreen()->devicePixelRatio();
+    uint32_t objects = 0, seed = 1;
+    int ends = 0, copies = 0;
+    std::function<void()> onCopy;
+};
