@@ -105,6 +105,12 @@ class LensWindowTest : public ::testing::Test {
         model = std::make_unique<LensModel>(LensForm::Frame().LensSize);
     }
 
+    // Marks the whole window so that any drawing shows.
+    void Poison() {
+        fLens->Surface()->fill(QColor(QRgb(kPoison)));
+        shown = Picture(W, H, kPoison);
+    }
+
     void MoveTo(double x, double y) {
         QWidget* w = fLens->Window();
         ASSERT_NE(w, nullptr);
@@ -172,10 +178,7 @@ class LensWindowTest : public ::testing::Test {
 
 TEST_F(LensWindowTest, NothingIsDrawnBeforeTheFirstMoveWhichDrawsTheLens) {
     Settings(100, 75, true, 0);
-    OpenLens([this] {  // anything drawn before the first move would show
-        fLens->Surface()->fill(QColor(QRgb(kPoison)));
-        shown = Picture(W, H, kPoison);
-    });
+    OpenLens([this] { Poison(); });  // anything drawn before the first move would show
     EXPECT_EQ(win::CursorCount(), -1);
     EXPECT_EQ(LensForm::Frame().LensSize, 200);
     // The focus holder sits just beyond the screen, and a repaint through it paints nothing.
@@ -229,6 +232,7 @@ TEST_F(LensWindowTest, RandomMovesShowTheCopyOutsideTheLastSquareAndTheModelInsi
             if (HasFatalFailure()) return;
         }
         // The focus holder's focus repaints the screen copy through the last square's clip.
+        Poison();
         QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(fLens->cmdDummy, &focus);
         QApplication::processEvents();
