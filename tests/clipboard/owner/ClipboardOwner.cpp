@@ -1,8 +1,8 @@
 // Starts the form runtime, copies a known surface to the clipboard, says "ready" and keeps
 // serving the clipboard until it is killed (or after a minute, so it never lingers).
 #include <QEventLoop>
+#include <QTextStream>
 #include <QTimer>
-#include <cstdio>
 
 #include "clipboard/ClipboardPicture.h"
 #include "platform/Program.h"
@@ -12,8 +12,7 @@ int main(int argc, char** argv) {
         cDIB32 dib;
         if (!clipboard_test::MakePicture(dib)) return;
         dib.CopyToClipboard();
-        std::printf("ready\n");
-        std::fflush(stdout);
+        QTextStream(stdout) << "ready" << Qt::endl;
         QEventLoop loop;
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         loop.exec();
