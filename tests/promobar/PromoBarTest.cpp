@@ -118,24 +118,23 @@ TEST_F(PromoBarTest, LayoutLookCursorsAndTabOrder) {
     for (int guard = 0; guard < 100 && chain.size() < 7; ++guard, w = w->nextInFocusChain()) {
         if (w->parentWidget() != &bar) continue;
         QString s;
-        QDebug d(&s);
-        d.noquote().nospace() << w->objectName() << ' ' << w->geometry() << ' ' << w->focusPolicy()
-                              << ' ' << w->cursor().shape() << ' '
-                              << w->property("text").toString();
+        QDebug d = QDebug(&s).noquote();
+        d << w->objectName() << w->geometry() << w->focusPolicy() << w->cursor().shape()
+          << w->property("text").toString();
         if (auto* l = qobject_cast<QLabel*>(w)) {
-            d << ' ' << l->cursor().hotSpot() << ' ' << l->cursor().bitmap().size() << ' '
-              << l->palette().color(QPalette::WindowText).name() << ' ' << l->font().pointSizeF()
-              << "pt " << l->font().weight() << ' ' << l->font().underline();
+            d << l->cursor().hotSpot() << l->cursor().bitmap().size()
+              << l->palette().color(QPalette::WindowText).name() << l->font().pointSizeF()
+              << l->font().weight() << l->font().underline();
         }
-        chain.push_back(s.toStdString());
+        chain.push_back(s.trimmed().toStdString());
     }
     const std::string hand = " Qt::NoFocus Qt::BitmapCursor ",
-                      link = " QPoint(6,0) QSize(32, 32) #0000c0 9pt QFont::Normal true";
+                      link = " QPoint(6,0) QSize(32, 32) #0000c0 9 QFont::Normal true";
     EXPECT_EQ(chain,
               (std::vector<std::string>{
                   "Text1 QRect(8,8 161x18) Qt::StrongFocus Qt::IBeamCursor 减肥",
                   "Label2 QRect(176,8 101x18)" + hand +
-                      "淘宝+更多搜索 QPoint(6,0) QSize(32, 32) #000000 10.5pt QFont::Normal false",
+                      "淘宝+更多搜索 QPoint(6,0) QSize(32, 32) #000000 10.5 QFont::Normal false",
                   "Label1_0 QRect(8,32 49x17)" + hand + "淘宝特卖" + link,
                   "Label1_1 QRect(64,32 49x17)" + hand + "商城导航" + link,
                   "Label1_2 QRect(120,32 49x17)" + hand + "淘宝排行" + link,
@@ -319,7 +318,7 @@ TEST(PromoBarOnX, LooksRightHoversAndOpensTheClickedLink) {
     ASSERT_EQ(ready.size(), 3) << "the host window never came up";
     const QPoint bar(ready[1].toInt(), ready[2].toInt());
     const QRect button(bar + QPoint(176, 8), QSize(101, 18));
-    const auto link = [&](int i) { return QRect(bar + QPoint(8 + 56 * i, 32), QSize(49, 17)); };
+    const auto link = [&](int i) { return LinkRect(i).translated(bar); };
     const QRgb blue = qRgb(0, 0, 192), red = qRgb(255, 0, 0);
     QImage shot;
     const auto count = [&](QRect area, QRgb colour) {

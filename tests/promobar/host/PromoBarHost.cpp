@@ -2,7 +2,6 @@
 // a real X server. Prints "ready <x> <y>" (the bar's top-left corner on the screen) once the
 // window is on screen, then runs until killed.
 #include <QApplication>
-#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 
@@ -16,10 +15,8 @@ int main(int argc, char** argv) {
     bar->setGeometry(8, 184, 281, 49);
     window.show();
     while (!window.windowHandle()->isExposed()) app.processEvents(QEventLoop::WaitForMoreEvents);
-    QTimer::singleShot(300, [bar] {  // time for the first paint to reach the screen
-        const QPoint corner = bar->mapToGlobal(QPoint(0, 0));
-        std::printf("ready %d %d\n", corner.x(), corner.y());
-        std::fflush(stdout);
-    });
+    const QPoint corner = bar->mapToGlobal(QPoint(0, 0));
+    std::printf("ready %d %d\n", corner.x(), corner.y());
+    std::fflush(stdout);
     return app.exec();
 }
