@@ -8,33 +8,38 @@ class WindowServicesTest : public PlatformTest {
     void SetUp() override {
         PlatformTest::SetUp();
         fProbe->ownDc = fOther->ownDc = true;
+        ShowAndActivate(*fOther);
         ShowAndActivate(*fProbe);
         h = fProbe->hWnd();
+    }
+    // A left button event over the probe, and the capture state after it.
+    std::pair<uint32_t, bool> Button(QEvent::Type type) {
+        SendMouse(*fProbe, type, {5, 5});
+        return Captured();
     }
     uint32_t h = 0;
 };
 
 TEST_F(WindowServicesTest, PressCapturesReleaseEndsAndMovesStillArrive) {
     EXPECT_EQ(Captured(), std::pair(0u, false));
-    SendMouse(*fProbe, QEvent::MouseButtonPress, {10, 10});
-    EXPECT_EQ(Captured(), std::pair(h, false));  // the button's own grab holds the pointer
-    SendMouse(*fProbe, QEvent::MouseButtonRelease, {10, 10});
-    EXPECT_EQ(win::GetCapture(), 0u);
-
+    EXPECT_EQ(Button(QEvent::MouseButtonPress), std::pair(h, false));  // the button's own grab
+    EXPECT_EQ(Button(QEvent::MouseButtonRelease), std::pair(0u, false));
     // SetCapture grabs; a click keeps the capture until its release gives the pointer back.
     EXPECT_EQ(win::SetCapture(h), 0u);
     EXPECT_EQ(win::SetCapture(h), h);  // the previous holder
-    SendMouse(*fProbe, QEvent::MouseButtonPress, {5, 5});
-    EXPECT_EQ(Captured(), std::pair(h, true));
-    SendMouse(*fProbe, QEvent::MouseButtonRelease, {5, 5});
-    EXPECT_EQ(Captured(), std::pair(0u, false));
-    SendMouse(*fProbe, QEvent::MouseMove, {6, 5});  // tracking goes on without the capture
-    EXPECT_EQ(fProbe->moves.size(), 1u);
+    EXPECT_EQ(Button(QEvent::MouseButtonPress), std::pair(h, true));
+    EXPECT_EQ(Button(QEvent::MouseButtonRelease), std::pair(0u, false));
+    // Moves go on without the capture, in device pixels, with buttons and shift state.
+    const float ratio = fProbe->Window()->devicePixelRatioF();
+    SendMouse(*fProbe, QEvent::MouseMove, {10.5, 20}, Qt::LeftButton | Qt::RightButton,
+              Qt::ShiftModifier | Qt::AltModifier);
+    EXPECT_EQ(fProbe->moves,
+              (std::vector<std::array<float, 4>>{{3, 5, 10.5f * ratio, 20 * ratio}}));
     EXPECT_EQ(fProbe->captureAtMove, 0u);
+    EXPECT_TRUE(fProbe->Window()->hasMouseTracking());
 }
 
-TEST_F(WindowServicesTest, FailedGrabsAndBadHandlesLeaveNoCapture) {
-    ShowAndActivate(*fOther);
+TEST_F(WindowServicesTest, FailedGrabsBadHandlesAndLossesLeaveNoCapture) {
     capture->SetGrabSucceeds(false);
     EXPECT_EQ(win::SetCapture(h), 0u);
     EXPECT_EQ(Captured(), std::pair(0u, false));
@@ -43,11 +48,9 @@ TEST_F(WindowServicesTest, FailedGrabsAndBadHandlesLeaveNoCapture) {
     for (uint32_t bad : {0u, 0xDEADu}) EXPECT_EQ(win::SetCapture(bad), 0u);
     EXPECT_EQ(win::GetCapture(), h);
     EXPECT_EQ(win::SetCapture(fOther->hWnd()), h);  // taken from the other form
-    EXPECT_EQ(win::GetCapture(), fOther->hWnd());
-    EXPECT_EQ(capture->UngrabCount(), 1);
-}
+    EXPECT_EQ(std::pair(win::GetCapture(), capture->UngrabCount()), std::pair(fOther->hWnd(), 1));
 
-TEST_F(WindowServicesTest, BrokenGrabLostActivationAndUnloadEndTheCapture) {
+    // A broken grab, lost activation and the unload each end the capture.
     QEvent deactivate(QEvent::WindowDeactivate);
     const std::function<void()> losses[] = {
         [this] { capture->BreakGrab(); },
@@ -69,8 +72,8 @@ TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
         SCOPED_TRACE(count);
         EXPECT_EQ(win::ShowCursor(bShow), count);
         const QCursor* cursor = QGuiApplication::overrideCursor();
-        EXPECT_EQ(cursor != nullptr, count < 0);
-        EXPECT_EQ(cursor ? cursor->shape() : Qt::BlankCursor, Qt::BlankCursor);
+        EXPECT_EQ(cursor ? cursor->shape() : Qt::ArrowCursor,
+                  count < 0 ? Qt::BlankCursor : Qt::ArrowCursor);
         EXPECT_EQ(capture->CursorBlank(), capture->Grabbed() && count < 0);
     };
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -85,14 +88,13 @@ TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
 }
 
 TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
-    ShowAndActivate(*fOther);
     QApplication::processEvents();
     const gdi::HDC dc = fProbe->hDC();
     fProbe->painted = QRegion();
     EXPECT_NE(win::LockWindowUpdate(h), 0);
     EXPECT_EQ(win::LockedWindow(), h);
-    EXPECT_EQ(win::LockWindowUpdate(fOther->hWnd()), 0);  // one window at a time
-    EXPECT_EQ(win::LockWindowUpdate(0xDEAD), 0);
+    for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
+        EXPECT_EQ(win::LockWindowUpdate(refused), 0);
     Fill(dc, 4, 4, 10, 10);
     QApplication::processEvents();
     EXPECT_TRUE(fProbe->painted.isEmpty());
