@@ -2,10 +2,13 @@
 // with pixels compared as whole pictures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <functional>
+#include <numeric>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dib/cDIB32.h"
@@ -34,8 +37,7 @@ void PrintTo(const Picture& p, std::ostream* os) {
 
 Picture Make(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& f) {
     Picture p{w, h, {}};
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) p.px.push_back(f(x, y));
+    for (int32_t k = 0; k < w * h; ++k) p.px.push_back(f(k % w, k / w));  // row after row
     return p;
 }
 
@@ -71,21 +73,23 @@ struct EventLog {
     std::vector<int32_t> events;
 };
 
-TEST(cDIB32, CreateDestroyAndImpossibleSizes) {
+TEST(cDIB32, CreateDestroyImpossibleSizesAndPictures) {
     const int64_t base = gdi::LiveObjectCount();
     {
         cDIB32 dib;
         dib.Destroy();  // Empty: harmless
-        ASSERT_EQ(dib.Create(2, 3, 255), -1);
-        EXPECT_EQ(Read(dib), (Picture{2, 3, std::vector<uint32_t>(6, 0x00FF0000)}));  // red
-        EXPECT_EQ(State(dib, base), (Values{2, 3, 8, 24, 1, 1, 1, 2}));  // a DC and a section
-        // Re-creation starts afresh (black by default) and releases the old surface.
-        const gdi::HBITMAP old = dib.hDIB();
-        ASSERT_EQ(dib.Create(5, 4), -1);
-        EXPECT_EQ(Read(dib), (Picture{5, 4, std::vector<uint32_t>(20, 0)}));
-        EXPECT_EQ((Values{gdi::GetObjectType(old), gdi::LiveObjectCount() - base}), (Values{0, 2}));
-        ASSERT_EQ(dib.Create(3, 1, 0x00123456), -1);
-        EXPECT_EQ(Read(dib), (Picture{3, 1, std::vector<uint32_t>(3, 0x00563412)}));
+        // Each creation fills with the back colour (COLORREF 255 is red, black by default) and
+        // releases the surface before: a DC and a section stay.
+        gdi::HBITMAP old = 0;
+        for (const auto& [w, h, back, pixel] : {std::array<int32_t, 4>{2, 3, 255, 0x00FF0000},
+                                                {5, 4, -1, 0},
+                                                {3, 1, 0x00123456, 0x00563412}}) {
+            ASSERT_EQ(back < 0 ? dib.Create(w, h) : dib.Create(w, h, back), -1);
+            EXPECT_EQ(Read(dib), (Picture{w, h, std::vector<uint32_t>(w * h, pixel)}));
+            EXPECT_EQ(State(dib, base), (Values{w, h, 4 * w, 4 * w * h, 1, 1, 1, 2}));
+            EXPECT_EQ(gdi::GetObjectType(old), 0u);
+            old = dib.hDIB();
+        }
         ASSERT_EQ(dib.Create(7, 5), -1);
         dib.Destroy();  // keeps the size; again: harmless
         dib.Destroy();
@@ -111,43 +115,65 @@ TEST(cDIB32, CreateDestroyAndImpossibleSizes) {
         EXPECT_EQ(State(dib, base), (Values{w, height, bytesPerLine, size, 0, 0, 0, 0}))
             << w << " x " << h;
     }
+
+    // CreateFromStdPicture copies a bitmap and refuses other handles.
+    cDIB32 dib, selected;
+    const Picture pattern = Pattern(5, 3);
+    Write(selected, pattern);
+    // A bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
+    const gdi::BITMAPINFO info{{40, 5, -3, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0}};
+    void* bits = nullptr;
+    const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
+    std::copy(pattern.px.begin(), pattern.px.end(), static_cast<uint32_t*>(bits));
+    auto from = [&](gdi::HGDIOBJ handle) {
+        const StdPicture picture(handle);
+        return dib.CreateFromStdPicture(&picture);
+    };
+    EXPECT_EQ((Values{from(bitmap), Read(dib) == pattern}), (Values{-1, 1}));
+    // The picture keeps its bitmap, deselected again, so its owner can delete it. Anything but
+    // a live bitmap is refused and the surface stays as it was.
+    const gdi::HBITMAP hDIB = dib.hDIB();
+    const uint32_t brush = gdi::CreateSolidBrush(0x0000FF), region = gdi::CreateRectRgn(0, 0, 4, 4);
+    EXPECT_EQ((Values{gdi::DeleteObject(bitmap), dib.CreateFromStdPicture(nullptr), from(brush),
+                      from(region), from(bitmap), from(0), dib.hDIB()}),
+              (Values{1, 0, 0, 0, 0, 0, hDIB}));
+    EXPECT_EQ(Read(dib), pattern);
+    from(selected.hDIB());  // selected into its surface's context: still nothing leaks
+    for (gdi::HGDIOBJ h : {brush, region}) gdi::DeleteObject(h);
+    EXPECT_EQ(gdi::LiveObjectCount(), base + 4);  // dib and selected
 }
 
-TEST(cDIB32, CopyMembersPlaceAndScaleThePixels) {
+TEST(cDIB32, CopyMembersPlaceAndScaleThePixelsOrDoNothingWhenEmpty) {
     cDIB32 src, dst, small, thin;
     Write(src, Pattern(6, 5));
     Write(small, Pattern(3, 2));
     const Picture S = Read(src), s = Read(small);
     // A fresh w x h surface to draw on, and its pixels against want(x, y).
-    auto fresh = [&](int32_t w, int32_t h, uint32_t back = kWhite) {
+    auto fresh = [&](int32_t w, int32_t h, uint32_t back = kWhite) -> cDIB32& {
         EXPECT_EQ(dst.Create(w, h, back), -1);
-        return dst.hDIBDC();
+        return dst;
     };
     auto expect = [&](const std::function<uint32_t(int32_t, int32_t)>& want) {
         EXPECT_EQ(Read(dst), Make(dst.Width(), dst.Height(), want));
     };
     auto in = [](int32_t v, int32_t lo, int32_t hi) { return lo <= v && v < hi; };
-    fresh(6, 5);
-    dst.LoadBlt(src.hDIBDC());
+    fresh(6, 5).LoadBlt(src.hDIBDC());
     EXPECT_EQ(Read(dst), S);  // top-left first: rows are top-down
-    fresh(3, 2);
-    dst.LoadBlt(src.hDIBDC(), 1, 2);
+    fresh(3, 2).LoadBlt(src.hDIBDC(), 1, 2);
     expect([&](int x, int y) { return S.At(x + 1, y + 2); });
-    fresh(4, 4);
-    dst.LoadBltRect(src.hDIBDC(), 1, 1, 2, 2, 3, 0);
+    fresh(4, 4).LoadBltRect(src.hDIBDC(), 1, 1, 2, 2, 3, 0);
     expect([&](int x, int y) { return in(x, 1, 3) && in(y, 1, 3) ? S.At(x + 2, y - 1) : kWhite; });
     // Paint at ScaleFactor 2 doubles every pixel; the default is 1; PaintRect never scales.
-    small.Paint(fresh(10, 10), 1, 2, 2);
+    small.Paint(fresh(10, 10).hDIBDC(), 1, 2, 2);
     expect([&](int x, int y) {
         return in(x, 1, 7) && in(y, 2, 6) ? s.At((x - 1) / 2, (y - 2) / 2) : kWhite;
     });
-    small.Paint(fresh(10, 10), 4, 4);
+    small.Paint(fresh(10, 10).hDIBDC(), 4, 4);
     expect([&](int x, int y) { return in(x, 4, 7) && in(y, 4, 6) ? s.At(x - 4, y - 4) : kWhite; });
-    small.PaintRect(fresh(10, 10), 5, 5, 2, 1, 1, 1, 3);
+    small.PaintRect(fresh(10, 10).hDIBDC(), 5, 5, 2, 1, 1, 1, 3);
     expect([&](int x, int y) { return in(x, 5, 7) && y == 5 ? s.At(x - 4, 1) : kWhite; });
     // LoadDIBBlt stretches onto the whole surface; shrinking samples pixel centres.
-    fresh(9, 8);
-    dst.LoadDIBBlt(small);
+    fresh(9, 8).LoadDIBBlt(small);
     expect([&](int x, int y) { return s.At(x / 3, y / 4); });
     ASSERT_EQ(thin.Create(1, 4), -1);
     thin.LoadDIBBlt(dst);
@@ -164,24 +190,19 @@ TEST(cDIB32, CopyMembersPlaceAndScaleThePixels) {
         dst.LoadDIBBlt(src);
         EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), mode);
     }
-}
 
-// Members of an Empty surface (never created, or destroyed) touch nothing: the destination
-// keeps its pixels and its stretch mode, no object is created, and Orientation neither raises
-// events nor exchanges the remembered size.
-TEST(cDIB32, EmptySurfaceCopiesNothing) {
-    cDIB32 full, dst, fresh, destroyed;
-    Write(full, Pattern(4, 4));
-    ASSERT_EQ(dst.Create(4, 4, 0x00ABCDEF), -1);
+    // Members of an Empty surface (never created, or destroyed) touch nothing: the destination
+    // keeps its pixels and its stretch mode, no object is created, and Orientation neither
+    // raises events nor exchanges the remembered size.
+    cDIB32 never, destroyed;
     ASSERT_EQ(destroyed.Create(5, 3), -1);
     destroyed.Destroy();
-    gdi::SetStretchBltMode(dst.hDIBDC(), gdi::HALFTONE);
     const Picture before = Read(dst);
-    const uint32_t base = gdi::LiveObjectCount();
-    for (cDIB32* empty : {&fresh, &destroyed}) {
-        empty->LoadBlt(full.hDIBDC());
-        empty->LoadBltRect(full.hDIBDC(), 0, 0, 4, 4, 0, 0);
-        empty->LoadDIBBlt(full);
+    const int64_t base = gdi::LiveObjectCount();
+    for (cDIB32* empty : {&never, &destroyed}) {
+        empty->LoadBlt(src.hDIBDC());
+        empty->LoadBltRect(src.hDIBDC(), 0, 0, 4, 4, 0, 0);
+        empty->LoadDIBBlt(src);
         dst.LoadDIBBlt(*empty);
         empty->Paint(dst.hDIBDC());
         empty->PaintRect(dst.hDIBDC(), 0, 0, 4, 4, 0, 0);
@@ -191,43 +212,9 @@ TEST(cDIB32, EmptySurfaceCopiesNothing) {
         empty->Orientation(-1, -1, -1);
         EXPECT_TRUE(log.events.empty());
         EXPECT_EQ(State(*empty, base), state);
-        EXPECT_EQ(empty->hDIB(), 0u);
     }
     EXPECT_EQ(Read(dst), before);
     EXPECT_EQ(gdi::GetStretchBltMode(dst.hDIBDC()), gdi::HALFTONE);
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
-}
-
-TEST(cDIB32, CreateFromStdPictureCopiesABitmapAndRefusesOtherHandles) {
-    const uint32_t base = gdi::LiveObjectCount();
-    cDIB32 dib, selected;
-    const Picture pattern = Pattern(5, 3);
-    Write(selected, pattern);
-    // A bitmap holding the pattern, not selected anywhere (as a picture's bitmap is).
-    const gdi::BITMAPINFO info{{40, 5, -3, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0}};
-    void* bits = nullptr;
-    const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, gdi::DIB_RGB_COLORS, &bits, 0, 0);
-    std::copy(pattern.px.begin(), pattern.px.end(), static_cast<uint32_t*>(bits));
-    auto from = [&](gdi::HGDIOBJ handle) {
-        const StdPicture picture(handle);
-        return dib.CreateFromStdPicture(&picture);
-    };
-    EXPECT_EQ(from(bitmap), -1);
-    EXPECT_EQ(Read(dib), pattern);
-    // The picture keeps its bitmap, deselected again, so its owner can delete it. Anything but
-    // a live bitmap is refused and the surface stays as it was.
-    const gdi::HBITMAP hDIB = dib.hDIB();
-    const gdi::HBRUSH brush = gdi::CreateSolidBrush(0x0000FF);
-    const gdi::HRGN region = gdi::CreateRectRgn(0, 0, 4, 4);
-    EXPECT_EQ((Values{gdi::DeleteObject(bitmap), dib.CreateFromStdPicture(nullptr), from(brush),
-                      from(region), from(bitmap), from(0), dib.hDIB()}),
-              (Values{1, 0, 0, 0, 0, 0, hDIB}));
-    EXPECT_EQ(Read(dib), pattern);
-    gdi::DeleteObject(brush);
-    gdi::DeleteObject(region);
-    from(selected.hDIB());  // selected into its surface's context: still nothing leaks
-    selected.Destroy();
-    dib.Destroy();
     EXPECT_EQ(gdi::LiveObjectCount(), base);
 }
 
@@ -246,31 +233,27 @@ Picture FromRows(const std::vector<std::string>& rows) {
 }
 
 TEST(cDIB32Orientation, ThreeByTwoInEveryCombination) {
-    struct Case {
-        int16_t rotate, flipH, flipV;  // any non-zero value counts as set
-        std::vector<std::string> rows;
-    };
-    const Case cases[] = {
+    // Rotate90, FlipH, FlipV (any non-zero value counts as set) and the finished picture.
+    const std::tuple<int16_t, int16_t, int16_t, std::vector<std::string>> cases[] = {
         {0, 0, 0, {"abc", "def"}},       {0, -1, 0, {"cba", "fed"}},
         {0, 0, 1, {"def", "abc"}},       {0, 7, -1, {"fed", "cba"}},
         {-1, 0, 0, {"cf", "be", "ad"}},  {1, -1, 0, {"fc", "eb", "da"}},
         {-1, 0, -1, {"ad", "be", "cf"}}, {7, 1, 1, {"da", "eb", "fc"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [rotate, flipH, flipV, rows] : cases) {
         SCOPED_TRACE(::testing::Message()
-                     << "Rotate90 " << c.rotate << " FlipH " << c.flipH << " FlipV " << c.flipV);
+                     << "Rotate90 " << rotate << " FlipH " << flipH << " FlipV " << flipV);
         cDIB32 dib;
         Write(dib, FromRows({"abc", "def"}));
-        const gdi::HDC dc = dib.hDIBDC();
-        const gdi::HBITMAP bitmap = dib.hDIB();
+        const uint32_t dc = dib.hDIBDC(), bitmap = dib.hDIB();
         uint32_t* const bits = dib.DIBitsPtr();
         const int64_t live = gdi::LiveObjectCount();
         EventLog log(dib);
-        dib.Orientation(c.rotate, c.flipH, c.flipV);
-        EXPECT_EQ(Read(dib), FromRows(c.rows));
+        dib.Orientation(rotate, flipH, flipV);
+        EXPECT_EQ(Read(dib), FromRows(rows));
         // Mirrors work in place (same context, same memory); a turn makes a new surface of the
         // turned size and the old handles die. Either way nothing is left over.
-        const bool same = c.rotate == 0;
+        const bool same = rotate == 0;
         EXPECT_EQ((Values{gdi::GetObjectType(dc) != 0, gdi::GetObjectType(bitmap) != 0,
                           dib.hDIBDC() == dc, same && dib.DIBitsPtr() == bits,
                           dib.BytesPerScanLine(), dib.Size(), gdi::LiveObjectCount() - live}),
@@ -290,9 +273,8 @@ TEST(cDIB32Orientation, RandomTurnsAndMirrorsMatchThePixelModel) {
         EventLog log(dib);
         for (int step = 0; step < 4; ++step) {
             const bool turn = rng.Coin(), flipH = rng.Coin(), flipV = rng.Coin();
-            std::vector<int32_t> events;
-            for (int32_t y = 0; turn && y < expected.h; ++y) events.push_back(y);
-            events.push_back(-1);
+            std::vector<int32_t> events(turn ? expected.h + 1 : 1, -1);  // each row, then the end
+            std::iota(events.begin(), events.end() - 1, 0);
             log.events.clear();
             dib.Orientation(turn ? -1 : 0, flipH ? -1 : 0, flipV ? -1 : 0);
             expected = Model(expected, turn, flipH, flipV);
@@ -330,8 +312,7 @@ TEST(cDIB32Orientation, TurnWhoseSurfacesCannotBeMadeLeavesAValidSurface) {
             (Values{dib.hDIBDC() != 0, dib.DIBitsPtr() != nullptr, gdi::LiveObjectCount() - base}),
             (Values{!empty, !empty, empty ? 0 : 2}));
     }
-    EXPECT_TRUE(sawUnchanged);
-    EXPECT_TRUE(sawEmpty);
+    EXPECT_TRUE(sawUnchanged && sawEmpty);
 }
 
 // Best fit uses only the remembered size: a failed Create remembers the size asked for, and a
@@ -362,8 +343,7 @@ TEST(cDIB32BestFit, WorkedExamples) {
         if (c[0] != 0 || c[1] != 0) dib.Create(c[0], c[1]);
         int32_t x = -99, y = -99, w = -99, h = -99;
         dib.GetBestFitInfo(c[2], c[3], x, y, w, h, int16_t(c[4]));
-        EXPECT_EQ((Values{x, y, w, h}), (Values{c[5], c[6], c[7], c[8]}))
-            << c[0] << " x " << c[1] << " into " << c[2] << " x " << c[3] << " stretch " << c[4];
+        EXPECT_EQ((Values{x, y, w, h}), (Values{c[5], c[6], c[7], c[8]})) << "case " << &c - cases;
     }
 }
 
@@ -378,34 +358,27 @@ TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
     hooks::ResetClipboard();
     std::vector<gdi::HBITMAP> published;
     gdi::SetClipboardPublisher([&](gdi::HBITMAP b) { published.push_back(b); });
-    const Picture picture = Pattern(6, 3, 0x00A00000), other = Pattern(2, 5, 0x00500000);
+    Picture picture = Pattern(6, 3, 0x00A00000);
     cDIB32 dib;
     Write(dib, picture);
     const gdi::HBITMAP handle = dib.hDIB();
     const int64_t base = gdi::LiveObjectCount();
-    dib.CopyToClipboard();
-    EXPECT_EQ(OnClipboard(), picture);
-    EXPECT_EQ(Read(dib), picture);
-    // A copy, not the surface's own bitmap, published once; the clipboard closed again, the
-    // surface as it was, and only the bitmap the clipboard holds is new.
-    EXPECT_EQ((Values{hooks::ClipboardBitmap() != handle,
-                      published == std::vector<gdi::HBITMAP>{hooks::ClipboardBitmap()},
-                      hooks::ClipboardIsOpen(), dib.hDIB(), gdi::LiveObjectCount() - base}),
-              (Values{1, 1, 0, handle, 1}));
-
-    // With a screen to be compatible with, the result is the same and its DC is released.
+    // Without and then with a screen to be compatible with (its DC released each time): each
+    // copy is a new bitmap, not the surface's own, published once; the clipboard is closed
+    // again, the surface as it was, and only the latest bitmap is held.
     std::vector<uint32_t> screen(8 * 8, 0x123456);
-    gdi::SetScreenSource([&] { return gdi::SurfaceView{screen.data(), 8, 8}; });
-    Write(dib, other);
-    dib.CopyToClipboard();
-    EXPECT_EQ((Values{OnClipboard() == other, gdi::LiveObjectCount() - base}), (Values{1, 1}));
-    for (uint32_t i = 1; i <= 25; ++i) {  // repeated copies hold only the latest
-        dib.DIBitsPtr()[0] = i;
+    for (uint32_t copies = 1; copies <= 26; ++copies) {
+        if (copies == 2)
+            gdi::SetScreenSource([&] { return gdi::SurfaceView{screen.data(), 8, 8}; });
+        dib.DIBitsPtr()[0] = picture.px[0] = copies;
         dib.CopyToClipboard();
+        ASSERT_EQ(OnClipboard(), picture) << copies;
+        ASSERT_EQ((Values{hooks::ClipboardBitmap() != handle, int64_t(published.size()),
+                          !published.empty() && published.back() == hooks::ClipboardBitmap(),
+                          hooks::ClipboardIsOpen(), Read(dib) == picture, dib.hDIB(),
+                          gdi::LiveObjectCount() - base}),
+                  (Values{1, copies, 1, 0, 1, handle, 1}));
     }
-    EXPECT_EQ(
-        (Values{OnClipboard().px[0], int64_t(published.size()), gdi::LiveObjectCount() - base}),
-        (Values{25, 27, 1}));
     gdi::SetScreenSource(nullptr);
 
     // Nothing changes when it cannot copy: another program holds the clipboard open; no memory
@@ -421,11 +394,10 @@ TEST(cDIB32Clipboard, PutsACopyOfThePixelsThereAndHoldsOnlyTheLatest) {
         (failAfter == UINT32_MAX - 1 ? empty : dib).CopyToClipboard();
         hooks::HoldClipboardOpen(false);
         hooks::FailNextCreations(0);
-        EXPECT_EQ((Values{hooks::ClipboardIsOpen(), hooks::ClipboardBitmap(),
-                          int64_t(published.size()), gdi::LiveObjectCount() - base}),
-                  (Values{0, held, 0, 1}));
-        EXPECT_EQ(OnClipboard(), there);
-        EXPECT_EQ(Read(dib), now);
+        EXPECT_EQ(
+            (Values{hooks::ClipboardIsOpen(), hooks::ClipboardBitmap(), OnClipboard() == there,
+                    int64_t(published.size()), Read(dib) == now, gdi::LiveObjectCount() - base}),
+            (Values{0, held, 1, 0, 1, 1}));
     }
     hooks::ResetClipboard();
 }
