@@ -1,8 +1,6 @@
 #pragma once
 // The picture the clipboard tests copy: odd sizes, every pixel different in all three channels.
 
-#include <cstdint>
-
 #include "dib/cDIB32.h"
 
 namespace clipboard_test {

@@ -36,8 +36,8 @@ TEST(SystemClipboard, PublishesADeepCopyOfTheClipboardBitmap) {
     // The published picture outlives the clipboard's bitmap; a released bitmap, or something
     // that is no bitmap, gives no image.
     gdi::testing::ResetClipboard();
-    EXPECT_TRUE(direct.format() == QImage::Format_RGB32 && IsPicture(direct));
-    EXPECT_TRUE(IsPicture(QGuiApplication::clipboard()->image()));
+    EXPECT_TRUE(direct.format() == QImage::Format_RGB32 && IsPicture(direct) &&
+                IsPicture(QGuiApplication::clipboard()->image()));
     EXPECT_TRUE(gdi::GetObjectType(held) == 0 && SystemClipboard::ToImage(held).isNull() &&
                 SystemClipboard::ToImage(dib.hDIBDC()).isNull());
 }
@@ -60,8 +60,7 @@ TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {
     };
     EXPECT_TRUE(read("TARGETS").contains("image/png"));
     const QByteArray png = read("image/png");
-    ASSERT_TRUE(png.startsWith("\x89PNG")) << "no PNG, " << png.size() << " bytes";
-    EXPECT_TRUE(IsPicture(QImage::fromData(png, "PNG")));
+    EXPECT_TRUE(IsPicture(QImage::fromData(png, "PNG"))) << png.size() << " bytes read";
 }
 
 }  // namespace
