@@ -153,9 +153,7 @@ TEST(cDIB32, CopyMembersPlaceAndScaleThePixelsOrDoNothingWhenEmpty) {
         EXPECT_EQ(dst.Create(w, h, back), -1);
         return dst;
     };
-    auto expect = [&](const std::function<uint32_t(int32_t, int32_t)>& want) {
-        EXPECT_EQ(Read(dst), Make(dst.Width(), dst.Height(), want));
-    };
+    auto expect = [&](auto want) { EXPECT_EQ(Read(dst), Make(dst.Width(), dst.Height(), want)); };
     auto in = [](int32_t v, int32_t lo, int32_t hi) { return lo <= v && v < hi; };
     fresh(6, 5).LoadBlt(src.hDIBDC());
     EXPECT_EQ(Read(dst), S);  // top-left first: rows are top-down
