@@ -25,9 +25,9 @@
 
 class ProbeForm : public Form {
   public:
-    int loads = 0, activates = 0, paints = 0, unloads = 0, builds = 0, persistent = 0;
+    int builds = 0, activates = 0, paints = 0, unloads = 0, persistent = 0;
     int16_t cancelUnload = 0;
-    bool ownDc = false, frozen = false, unloadInLoad = false;
+    bool frozen = false, unloadInLoad = false;
     std::vector<std::array<float, 4>> moves;  // button, shift, x, y
     uint32_t captureAtMove = 0xFFFFFFFF;
     std::function<void()> onPaint;
@@ -35,8 +35,8 @@ class ProbeForm : public Form {
 
   protected:
     void InitializeComponent(QWidget& window) override {
-        ++builds;
-        SetOwnDC(ownDc || frozen);
+        ++builds;  // once per load
+        SetOwnDC(true);
         SetFrozenScreen(frozen);  // frozen: lens-like, covering the screen
         if (frozen) SetWindowState(vbMaximized);
         window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -48,7 +48,6 @@ class ProbeForm : public Form {
         return false;
     }
     void Form_Load() override {
-        ++loads;
         if (unloadInLoad) Unload();
     }
     void Form_Activate() override { ++activates; }

@@ -7,7 +7,6 @@ class WindowServicesTest : public PlatformTest {
   protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        fProbe->ownDc = fOther->ownDc = true;
         ShowAndActivate(*fOther);
         ShowAndActivate(*fProbe);
         h = fProbe->hWnd();
