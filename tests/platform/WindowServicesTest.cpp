@@ -81,9 +81,6 @@ TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
     EXPECT_TRUE(capture->CursorBlank());
     // Any nonzero value shows; the grab's cursor follows.
     for (auto [bShow, count] : {std::pair{-1, 0}, {1, 1}, {0, 0}, {0, -1}}) show(bShow, count);
-    win::ResetWindowServices();
-    EXPECT_EQ(win::CursorCount(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
