@@ -9,24 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-#include <vector>
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+void Sleep(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// Ends a child: a polite signal first, then a hard one.
+// Ends a child: a polite signal first, a hard one two seconds later.
 void Stop(pid_t pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100; ++i, Sleep(20))
         if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-        Sleep(20);
-    }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
@@ -40,34 +32,20 @@ Xvfb::Xvfb(int width, int height) {
     const std::string fd = std::to_string(fds[1]);
     pid_ = fork();
     if (pid_ == 0) {
-        close(fds[0]);
         const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 1);
-            dup2(null, 2);
-        }
+        dup2(null, 1);
+        dup2(null, 2);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
                "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
-    if (pid_ < 0) {
-        close(fds[0]);
-        return;
-    }
     // Xvfb writes the display number it chose once it accepts connections.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    const auto deadline = Clock::now() + std::chrono::seconds(15);
-    while (Clock::now() < deadline && number.find('\n') == std::string::npos) {
-        if (poll(&p, 1, 200) <= 0) continue;
-        char buf[32];
-        const ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;
-        number.append(buf, static_cast<size_t>(n));
-    }
+    char c = 0;
+    while (pid_ > 0 && poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
-    while (!number.empty() && (number.back() == '\n' || number.back() == '\r')) number.pop_back();
     if (number.empty()) return;
     name_ = ":" + number;
     display_ = XOpenDisplay(name_.c_str());
@@ -92,42 +70,34 @@ ChildProcess::ChildProcess(const std::string& exe, const std::string& display) {
 ChildProcess::~ChildProcess() { Stop(pid_); }
 
 int ChildProcess::Wait(int ms) {
-    if (pid_ <= 0) return -1;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-    do {
+    for (int waited = 0; pid_ > 0 && waited <= ms; waited += 20, Sleep(20)) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
             return status;
         }
-        Sleep(20);
-    } while (Clock::now() < deadline);
+    }
     return -1;
 }
 
 QRect FindWindow(Display* dpy, const std::string& title, QSize size, int ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-    do {
+    for (int waited = 0; waited <= ms; waited += 50, Sleep(50)) {
         Window root = DefaultRootWindow(dpy), parent = 0, *children = nullptr;
         unsigned count = 0;
         QRect found;
-        if (XQueryTree(dpy, root, &root, &parent, &children, &count)) {
-            for (unsigned i = 0; i < count && found.isEmpty(); ++i) {
-                XWindowAttributes a;
-                if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable)
-                    continue;
-                if (a.width != size.width() || a.height != size.height()) continue;
-                char* name = nullptr;
-                if (XFetchName(dpy, children[i], &name) && name) {
-                    if (title == name) found = QRect(a.x, a.y, a.width, a.height);
-                    XFree(name);
-                }
+        if (!XQueryTree(dpy, root, &root, &parent, &children, &count)) continue;
+        for (unsigned i = 0; i < count && found.isEmpty(); ++i) {
+            XWindowAttributes a;
+            char* name = nullptr;
+            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable &&
+                QSize(a.width, a.height) == size && XFetchName(dpy, children[i], &name) && name) {
+                if (title == name) found = QRect(a.x, a.y, a.width, a.height);
+                XFree(name);
             }
-            if (children) XFree(children);
         }
+        if (children) XFree(children);
         if (!found.isEmpty()) return found;
-        Sleep(50);
-    } while (Clock::now() < deadline);
+    }
     return {};
 }
 
@@ -161,7 +131,7 @@ int DarkPixels(const QImage& image, const QRect& area, int limit) {
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x) {
             const QRgb p = image.pixel(x, y);
-            if ((qRed(p) + qGreen(p) + qBlue(p)) / 3 < limit) ++dark;
+            dark += (qRed(p) + qGreen(p) + qBlue(p)) / 3 < limit;
         }
     return dark;
 }
