@@ -249,6 +249,7 @@ class LensEndToEnd : public ::testing::Test {
 
         // A click, then a move: the lens closes and the screen is the pattern again.
         Click(dpy(), last);
+        Pause(50);
         MovePointer(last.x() > 10 ? last - QPoint(3, 2) : last + QPoint(3, 2));
         ASSERT_TRUE(WaitFor([&] { return !CoversScreen(); }, 5000))
             << "the lens window did not close after a click and a move";
