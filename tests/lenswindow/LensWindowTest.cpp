@@ -349,23 +349,19 @@ int64_t ResidentBytes() {
 TEST_F(LensWindowTest, SoakHundredOpeningsOfHundredMovesLeaveNothingBehind) {
     Settings(150, 75, true, 0);
     test_support::Rng random(0x50A4u);
-    auto cycle = [&] {
+    int64_t resident = 0;
+    uint32_t objects = 0;
+    for (int i = 0; i < 103 && !HasFatalFailure(); ++i) {
+        if (i == 3) {  // after warming up the table, the toolkit's caches and the allocator
+            objects = gdi::LiveObjectCount();
+            resident = ResidentBytes();
+        }
         OpenLens();
         for (int move = 0; move < 100; ++move)
             MoveTo(random.Range(-50, W + 50), random.Range(-50, H + 50));
         ClickAndMove();
         ASSERT_FALSE(Open());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    };
-    // Warm up the table, the toolkit's caches and the allocator's pools first.
-    int64_t resident = 0;
-    uint32_t objects = 0;
-    for (int i = 0; i < 103 && !HasFatalFailure(); ++i) {
-        if (i == 3) {
-            objects = gdi::LiveObjectCount();
-            resident = ResidentBytes();
-        }
-        cycle();
     }
     EXPECT_EQ(gdi::LiveObjectCount(), objects);
     EXPECT_EQ(win::CursorCount(), 0);
