@@ -8,38 +8,13 @@ exe=${1:-build/release/bin/lucivane}
 out=${OUT_DIR:-out}
 mkdir -p "$out"
 work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
+fail() { echo "$*" >&2; exit 1; }
+source scripts/x-session.sh
+trap 'stop_session; rm -rf "$work"' EXIT
 
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp 3>"$work/display" \
-  >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb 1280x800
 echo "Xvfb on $DISPLAY"
-
-"$exe" &
-app_pid=$!
-
-# The panel: the visible 300 x 232 window named Lucivane.
-panel=""
-for _ in $(seq 100); do
-  for w in $(xdotool search --onlyvisible --name '^Lucivane$' 2>/dev/null); do
-    if xdotool getwindowgeometry "$w" | grep -q 'Geometry: 300x232'; then panel=$w; fi
-  done
-  [ -n "$panel" ] && break
-  sleep 0.1
-done
-[ -n "$panel" ] || { echo "the panel did not appear" >&2; exit 1; }
+start_program "$exe"
 sleep 0.5
 
 # Clicks at (x, y) in panel coordinates.
@@ -88,14 +63,6 @@ sleep 0.3
 shot panel-after-restore.png
 
 # Exit ends the program.
-click 254 92
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app_pid" 2>/dev/null; then
-  echo "the program did not end after Exit" >&2
-  exit 1
-fi
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
+exit_program
 echo "program ended with status $status"
 exit "$status"

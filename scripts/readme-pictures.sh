@@ -17,15 +17,8 @@ fi
 out=${OUT_DIR:-docs}
 mkdir -p "$out"
 work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/x-session.sh
+trap 'stop_session; rm -rf "$work"' EXIT
 fail() { echo "readme-pictures: $*" >&2; exit 1; }
 
 W=1024
@@ -73,13 +66,7 @@ pattern() {
 
 pattern "$work/pattern.png"
 
-Xvfb -displayfd 3 -screen 0 ${W}x${H}x24 -noreset -nolisten tcp 3>"$work/display" \
-  >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+start_xvfb ${W}x${H}
 
 # The pattern becomes the root window's background (display sets it and leaves).
 timeout 20 display -window root "$work/pattern.png" || true
@@ -87,18 +74,7 @@ import -window root "$work/root.png"
 [ "$(compare -metric AE "$work/root.png" "$work/pattern.png" null: 2>&1)" = 0 ] ||
   fail "the root window does not show the test pattern"
 
-"$exe" 2>"$work/stderr" &
-app_pid=$!
-panel=""
-for _ in $(seq 150); do
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended at start: $(cat "$work/stderr")"
-  for w in $(xdotool search --onlyvisible --name '^Lucivane$' 2>/dev/null); do
-    if xdotool getwindowgeometry "$w" | grep -q 'Geometry: 300x232'; then panel=$w; fi
-  done
-  [ -n "$panel" ] && break
-  sleep 0.1
-done
-[ -n "$panel" ] || fail "the panel did not appear"
+start_program "$exe"
 # Out of the way of the lenses: the lower right corner.
 xdotool windowmove "$panel" $((W - 310)) $((H - 242))
 sleep 0.5
@@ -173,10 +149,5 @@ montage -font "$font" -pointsize 16 "${tiles[@]}" -tile 3x2 -geometry 240x240+6+
   -background white "$work/masks.png"
 save "$work/masks.png" masks.png
 
-click 254 92
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
+exit_program
 [ "$status" -eq 0 ] || fail "the program ended with status $status"

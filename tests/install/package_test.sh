@@ -7,15 +7,8 @@ set -euo pipefail
 build=$1
 version=$2
 work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../scripts/x-session.sh"
+trap 'stop_session; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
@@ -52,34 +45,10 @@ dpkg -x "$deb" "$root"
 exe=$root/usr/bin/lucivane
 [ -x "$exe" ] || fail "unpacked program is not executable"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" \
-  >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-"$exe" 2>"$work/stderr" &
-app_pid=$!
-panel=""
-for _ in $(seq 150); do
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended at start: $(cat "$work/stderr")"
-  for w in $(xdotool search --onlyvisible --name '^Lucivane$' 2>/dev/null); do
-    if xdotool getwindowgeometry "$w" | grep -q 'Geometry: 300x232'; then panel=$w; fi
-  done
-  [ -n "$panel" ] && break
-  sleep 0.1
-done
-[ -n "$panel" ] || fail "the panel did not appear"
-
+start_xvfb 1024x768
+start_program "$exe"
 # Exit (the lower right button) ends the program.
 sleep 0.3
-xdotool mousemove --window "$panel" 254 92 click 1
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
+exit_program
 [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/stderr")"
 echo "package $(basename "$deb") OK"
