@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/CollectingReporter.h"
 #include "dib/cDIB32.h"
 #include "lens/mLens.h"
 
@@ -106,29 +106,6 @@ BENCHMARK(BM_ApplyLens)->ArgsProduct({{50, 150, 250}, {1, 0}})->Unit(benchmark::
 BENCHMARK(BM_ApplyLensPlainLoop)->ArgsProduct({{50, 150, 250}, {1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
 
-// Prints as usual and keeps each run's time per iteration for the ratio table.
-class CollectingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            // With repetitions the median stands for the benchmark; otherwise the single run.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                m_Times[run.run_name.str()] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1) {
-                m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const {
-        const auto it = m_Times.find(name);
-        return it == m_Times.end() ? 0.0 : it->second;
-    }
-
-  private:
-    std::map<std::string, double> m_Times;
-};
 
 }  // namespace
 
@@ -144,10 +121,10 @@ int main(int argc, char** argv) {
                 "convex", "concave", "plain loop");
     for (int R : {50, 150, 250}) {
         const std::string r = std::to_string(R);
-        const double floor = reporter.Time("BM_Floor/" + r);
-        const double convex = reporter.Time("BM_ApplyLens/" + r + "/1");
-        const double concave = reporter.Time("BM_ApplyLens/" + r + "/0");
-        const double plain = reporter.Time("BM_ApplyLensPlainLoop/" + r + "/1");
+        const double floor = reporter.Real("BM_Floor/" + r);
+        const double convex = reporter.Real("BM_ApplyLens/" + r + "/1");
+        const double concave = reporter.Real("BM_ApplyLens/" + r + "/0");
+        const double plain = reporter.Real("BM_ApplyLensPlainLoop/" + r + "/1");
         if (floor <= 0) continue;
         std::printf("%6d %12.1f %14.1f %14.1f %9.2f %9.2f %11.2f\n", R, floor, convex, concave,
                     convex / floor, concave / floor, plain / floor);
