@@ -65,7 +65,7 @@ TEST_F(FormTest, ModalShowReturnsOnlyAfterTheShownFormUnloads) {
 }
 
 TEST_F(FormTest, ModalShowEndsOnHideOnUnloadWhileLoadingAndOnRelease) {
-    QTimer::singleShot(0, [] { fProbe->Hide(); });
+    QTimer::singleShot(20, [] { fProbe->Hide(); });  // from inside the modal loop
     fProbe->Show(Form::vbModal);
     EXPECT_EQ(std::pair(fProbe->IsLoaded(), fProbe->Visible()), std::pair(true, false));
     fProbe->Show();  // shown modelessly afterwards it is no longer modal
@@ -77,7 +77,7 @@ TEST_F(FormTest, ModalShowEndsOnHideOnUnloadWhileLoadingAndOnRelease) {
     EXPECT_EQ(std::tuple(fOther->builds, fOther->unloads, fOther->IsLoaded()),
               std::tuple(1, 1, false));
 
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(20, [] {
         fProbe->Unload();
         fProbe.Release();
         FormInstanceBase::FlushReleased();
