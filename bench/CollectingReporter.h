@@ -10,6 +10,16 @@
 
 class CollectingReporter : public benchmark::ConsoleReporter {
   public:
+    // Runs the benchmarks the command line selects through this reporter; false when the
+    // command line has arguments the library does not know.
+    bool RunAll(int& argc, char** argv) {
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+        benchmark::RunSpecifiedBenchmarks(this);
+        benchmark::Shutdown();
+        return true;
+    }
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) continue;

@@ -106,15 +106,11 @@ BENCHMARK(BM_ApplyLens)->ArgsProduct({{50, 150, 250}, {1, 0}})->Unit(benchmark::
 BENCHMARK(BM_ApplyLensPlainLoop)->ArgsProduct({{50, 150, 250}, {1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     CollectingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunAll(argc, argv)) return 1;
 
     std::printf("\nApplyLens / floor (factor %d; target <= 1.0)\n", kFactor);
     std::printf("%6s %12s %14s %14s %9s %9s %11s\n", "R", "floor us", "convex us", "concave us",

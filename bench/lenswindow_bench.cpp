@@ -111,11 +111,8 @@ BENCHMARK(BM_DrawLensFrame)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicro
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     CollectingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunAll(argc, argv)) return 1;
 
     std::printf("\nDrawLensFrame / ApplyLens (%d x %d window surface; target <= 3.0)\n", kScreenW,
                 kScreenH);
