@@ -22,6 +22,8 @@ function(lucivane_library name)
   add_library(lucivane_${name} STATIC ${sources} ${headers})
   add_library(lucivane::${name} ALIAS lucivane_${name})
   target_include_directories(lucivane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  # The headers use C++20, so whoever links a library compiles as C++20 too.
+  target_compile_features(lucivane_${name} PUBLIC cxx_std_20)
   target_link_libraries(lucivane_${name} PUBLIC ${ARG_DEPS})
   set_target_properties(lucivane_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   lucivane_warnings(lucivane_${name})
