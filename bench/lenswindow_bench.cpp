@@ -13,8 +13,8 @@
 
 #include "bench/CollectingReporter.h"
 #include "lens/mLens.h"
-#include "lenswindow/LensFrame.h"
-#include "platform/gdi/Surface.h"
+#include "lens/LensFrame.h"
+#include "gdi/Surface.h"
 
 namespace {
 

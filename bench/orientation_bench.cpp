@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dib/cDIB32.h"
-#include "platform/gdi/GdiTesting.h"
+#include "gdi/GdiTesting.h"
 
 namespace {
 

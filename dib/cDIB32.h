@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 // A minimal picture object: anything that yields a GDI handle through Handle().
 class StdPicture {

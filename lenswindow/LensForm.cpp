@@ -13,7 +13,7 @@
 #include "panel/MainForm.h"
 #include "platform/Screen.h"
 #include "platform/WindowServices.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 
 FormInstance<LensForm> fLens;
 

@@ -14,7 +14,7 @@
 #include <QPointer>
 #include <cstdint>
 
-#include "lenswindow/LensFrame.h"
+#include "lens/LensFrame.h"
 #include "platform/Form.h"
 #include "platform/FormInstance.h"
 

@@ -10,7 +10,7 @@
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 
 namespace {
 

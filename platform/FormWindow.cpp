@@ -11,7 +11,7 @@
 #include "platform/CaptureBackend.h"
 #include "platform/Form.h"
 #include "platform/WindowServices.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 
 namespace {
 

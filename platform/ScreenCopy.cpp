@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <array>
 
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "platform/gdi/Clipboard.h"
+#include "gdi/Clipboard.h"
 
 namespace {
 

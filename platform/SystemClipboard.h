@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 class SystemClipboard {
   public:

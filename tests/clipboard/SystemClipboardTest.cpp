@@ -10,7 +10,7 @@
 
 #include "clipboard/ClipboardPicture.h"
 #include "platform/SystemClipboard.h"
-#include "platform/gdi/GdiTesting.h"
+#include "gdi/GdiTesting.h"
 #include "support/Xvfb.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "dib/cDIB32.h"
-#include "platform/gdi/Clipboard.h"
-#include "platform/gdi/GdiTesting.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Clipboard.h"
+#include "gdi/GdiTesting.h"
+#include "gdi/Surface.h"
 #include "support/Rng.h"
 
 namespace {

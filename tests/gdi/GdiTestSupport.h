@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 #include "support/Rng.h"
 
 namespace gdi_test {

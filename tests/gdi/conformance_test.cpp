@@ -9,9 +9,9 @@
 #include <numeric>
 
 #include "gdi/GdiTestSupport.h"
-#include "platform/gdi/Clipboard.h"
-#include "platform/gdi/GdiTesting.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Clipboard.h"
+#include "gdi/GdiTesting.h"
+#include "gdi/Surface.h"
 
 using namespace gdi_test;
 namespace hooks = gdi::testing;

@@ -23,8 +23,8 @@
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Gdi.h"
+#include "gdi/Surface.h"
 #include "tests/lenswindow/LensModel.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 class ProbeForm : public Form {
   public:

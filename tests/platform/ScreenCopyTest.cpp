@@ -1,6 +1,6 @@
 // The screen DC over the fixture's seeded screen: fresh copies, the copy frozen for a lens-like
 // form, and that form's surface starting as the copy.
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 #include "tests/platform/PlatformTest.h"
 
 namespace {

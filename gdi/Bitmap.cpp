@@ -1,4 +1,4 @@
-#include "platform/gdi/Bitmap.h"
+#include "gdi/Bitmap.h"
 
 #include <cstdlib>
 #include <new>

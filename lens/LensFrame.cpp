@@ -1,4 +1,4 @@
-#include "lenswindow/LensFrame.h"
+#include "lens/LensFrame.h"
 
 #include "lens/mLens.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/gdi/GdiObject.h"
-#include "platform/gdi/Region.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/GdiObject.h"
+#include "gdi/Region.h"
+#include "gdi/Surface.h"
 
 namespace gdi {
 

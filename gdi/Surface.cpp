@@ -1,9 +1,9 @@
-#include "platform/gdi/Surface.h"
+#include "gdi/Surface.h"
 
 #include <new>
 
-#include "platform/gdi/DeviceContext.h"
-#include "platform/gdi/GdiState.h"
+#include "gdi/DeviceContext.h"
+#include "gdi/GdiState.h"
 
 namespace gdi {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gdi/GdiObject.h"
+#include "gdi/GdiObject.h"
 
 namespace gdi {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/gdi/GdiObject.h"
+#include "gdi/GdiObject.h"
 
 namespace gdi {
 

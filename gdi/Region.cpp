@@ -1,8 +1,8 @@
-#include "platform/gdi/Region.h"
+#include "gdi/Region.h"
 
 #include <algorithm>
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 namespace gdi {
 

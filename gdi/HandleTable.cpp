@@ -1,4 +1,4 @@
-#include "platform/gdi/HandleTable.h"
+#include "gdi/HandleTable.h"
 
 namespace gdi {
 

@@ -7,7 +7,7 @@
 // Colours passed in (COLORREF) are 0x00BBGGRR; pixels in memory are 0x00RRGGBB.
 //
 // Everything is called from one thread (the user-interface thread); nothing locks. No call
-// throws. Window and screen DCs come from platform/gdi/Surface.h.
+// throws. Window and screen DCs come from gdi/Surface.h.
 
 #include <cstdint>
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/gdi/GdiObject.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/GdiObject.h"
+#include "gdi/Surface.h"
 
 namespace gdi {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/gdi/HandleTable.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/HandleTable.h"
+#include "gdi/Surface.h"
 
 namespace gdi {
 

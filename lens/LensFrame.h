@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "dib/cDIB32.h"
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 class LensFrame {
   public:

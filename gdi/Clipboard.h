@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 namespace gdi {
 

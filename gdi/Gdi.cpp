@@ -1,18 +1,18 @@
 // The Windows-named façade: argument checks and handle resolution, then the object classes and
 // the block-transfer engine do the work.
 
-#include "platform/gdi/Gdi.h"
+#include "gdi/Gdi.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "platform/gdi/Bitmap.h"
-#include "platform/gdi/BlockTransfer.h"
-#include "platform/gdi/Brush.h"
-#include "platform/gdi/DeviceContext.h"
-#include "platform/gdi/GdiState.h"
-#include "platform/gdi/Region.h"
+#include "gdi/Bitmap.h"
+#include "gdi/BlockTransfer.h"
+#include "gdi/Brush.h"
+#include "gdi/DeviceContext.h"
+#include "gdi/GdiState.h"
+#include "gdi/Region.h"
 
 namespace gdi {
 

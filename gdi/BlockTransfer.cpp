@@ -1,4 +1,4 @@
-#include "platform/gdi/BlockTransfer.h"
+#include "gdi/BlockTransfer.h"
 
 #include <pixman.h>
 

@@ -1,6 +1,6 @@
-#include "platform/gdi/GdiTesting.h"
+#include "gdi/GdiTesting.h"
 
-#include "platform/gdi/GdiState.h"
+#include "gdi/GdiState.h"
 
 namespace gdi::testing {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/gdi/Clipboard.h"
-#include "platform/gdi/Gdi.h"
+#include "gdi/Clipboard.h"
+#include "gdi/Gdi.h"
 
 namespace gdi::testing {
 

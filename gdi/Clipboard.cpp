@@ -1,10 +1,10 @@
-#include "platform/gdi/Clipboard.h"
+#include "gdi/Clipboard.h"
 
 #include <utility>
 
-#include "platform/gdi/Bitmap.h"
-#include "platform/gdi/GdiState.h"
-#include "platform/gdi/GdiTesting.h"
+#include "gdi/Bitmap.h"
+#include "gdi/GdiState.h"
+#include "gdi/GdiTesting.h"
 
 namespace gdi {
 

@@ -1,6 +1,6 @@
-#include "platform/gdi/GdiState.h"
+#include "gdi/GdiState.h"
 
-#include "platform/gdi/Bitmap.h"
+#include "gdi/Bitmap.h"
 
 namespace gdi {
 

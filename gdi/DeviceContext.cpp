@@ -1,9 +1,9 @@
-#include "platform/gdi/DeviceContext.h"
+#include "gdi/DeviceContext.h"
 
 #include <new>
 
-#include "platform/gdi/Bitmap.h"
-#include "platform/gdi/Gdi.h"
+#include "gdi/Bitmap.h"
+#include "gdi/Gdi.h"
 
 namespace gdi {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/gdi/Region.h"
-#include "platform/gdi/Surface.h"
+#include "gdi/Region.h"
+#include "gdi/Surface.h"
 
 namespace gdi {
 
