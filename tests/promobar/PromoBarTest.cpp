@@ -188,16 +188,9 @@ TEST_F(PromoBarTest, EachLinkOpensExactlyItsAddress) {
     EXPECT_TRUE(Searched("")[1].contains("/search?q=&cat=0"));
 }
 
-// A click on the button, Enter in the box and a double-click in it open the two search pages with
-// the text unchanged; other keys and buttons start nothing.
+// Enter in the box and a double-click in it open the two search pages; other keys and buttons
+// start nothing.
 TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
-    for (const QString& text : QStringList{"", " padded  ", "a b&c=d?e#f", "100%", "减肥 茶",
-                                           "a\"b'c; rm -rf ~ $(x) `y` | z"}) {
-        Text1()->setText(text);
-        QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-        EXPECT_EQ(recorder.Take(), Searched(text)) << text.toStdString();
-        EXPECT_EQ(Text1()->text(), text);
-    }
     Text1()->setText("tea");
     const Qt::KeyboardModifiers enters[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                             Qt::AltModifier | Qt::ShiftModifier,
@@ -252,7 +245,7 @@ TEST_F(PromoBarTest, SearchTextIsPercentEncodedAndDecodesToItself) {
         Text1()->setText(text);
         QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
         const QStringList calls = recorder.Take();
-        ASSERT_EQ(calls.size(), 2) << text.toStdString();
+        ASSERT_TRUE(calls.size() == 2 && Text1()->text() == text) << text.toStdString();
         const std::pair<const char*, const char*> around[] = {
             {kGuideSearchPrefix, kGuideSearchSuffix}, {kMarketSearchPrefix, kMarketSearchSuffix}};
         for (int i = 0; i < 2; ++i) {
