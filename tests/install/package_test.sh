@@ -49,8 +49,8 @@ extra=$(grep -v -e '/$' -e '^/usr/bin/lucivane$' -e '^/usr/share/applications/' 
 
 exe=$out/root/usr/bin/lucivane
 [ -x "$exe" ] || fail "unpacked program is not executable"
-# Wayland compositors find the menu entry by the app id the program sets.
-grep -qaF "$id" "$exe" || fail "the program does not name its menu entry $id"
+# Wayland compositors find the menu entry by the app id the program sets (a UTF-16 literal).
+strings -el "$exe" | grep -qxF "$id" || fail "the program does not name its menu entry $id"
 
 start_xvfb 1024x768
 start_program "$exe"
