@@ -26,7 +26,8 @@ foreach(pair "lucivane.1;lucivane.1.gz" "debian/changelog;changelog.gz")
   list(GET pair 1 dst)
   add_custom_command(OUTPUT ${_gz}/${dst}
                      COMMAND ${CMAKE_COMMAND} -E make_directory ${_gz}
-                     COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${_packaging}/${src} ${_gz}/${dst}
+                     COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${_packaging}/${src}
+                             ${_gz}/${dst}
                      DEPENDS ${_packaging}/${src} VERBATIM)
   list(APPEND _gz_files ${_gz}/${dst})
 endforeach()
@@ -36,9 +37,9 @@ install(FILES ${_packaging}/debian/copyright ${_gz}/changelog.gz DESTINATION ${_
 
 # A stripped install (cmake --install --strip, and cpack) also drops the compiler's .comment and
 # the .note section, which strip keeps and which only tell which tools built the program.
+set(_exe "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/lucivane")
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/lucivane\"
-                    COMMAND_ERROR_IS_FATAL ANY)
+                            \"${_exe}\" COMMAND_ERROR_IS_FATAL ANY)
   endif()")

@@ -28,8 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk")
 # The link bar opens web pages through xdg-open; in a Wayland session Qt's wayland platform and
 # the desktop portal's Screenshot interface (with a backend for the desktop) are needed.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "xdg-utils, qt6-wayland, xdg-desktop-portal, xdg-desktop-portal-gtk | xdg-desktop-portal-kde | xdg-desktop-portal-wlr")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland, xdg-desktop-portal, \
+xdg-desktop-portal-gtk | xdg-desktop-portal-kde | xdg-desktop-portal-wlr")
 
 # make package_source: the source tree without build output, git data or packages.
 set(CPACK_SOURCE_GENERATOR TGZ)

@@ -30,15 +30,18 @@ done
 
 # A Wayland session needs Qt's wayland platform and the desktop portal with a backend.
 recommends=$(field Recommends)
-for want in xdg-utils qt6-wayland 'xdg-desktop-portal,' 'xdg-desktop-portal-gtk | xdg-desktop-portal-kde'; do
+for want in xdg-utils qt6-wayland 'xdg-desktop-portal,' \
+  'xdg-desktop-portal-gtk | xdg-desktop-portal-kde'; do
   grep -qF -- "$want" <<<"$recommends" || fail "Recommends lacks '$want': $recommends"
 done
 
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/files"
-for f in /usr/bin/lucivane /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml \
-  /usr/share/man/man1/lucivane.1.gz /usr/share/doc/lucivane/copyright \
-  /usr/share/doc/lucivane/changelog.gz /usr/share/icons/hicolor/24x24/apps/lucivane.png \
-  /usr/share/icons/hicolor/48x48/apps/lucivane.png /usr/share/icons/hicolor/scalable/apps/lucivane.svg; do
+icons=/usr/share/icons/hicolor
+for f in /usr/bin/lucivane /usr/share/applications/$id.desktop \
+  /usr/share/metainfo/$id.metainfo.xml /usr/share/man/man1/lucivane.1.gz \
+  /usr/share/doc/lucivane/copyright /usr/share/doc/lucivane/changelog.gz \
+  $icons/24x24/apps/lucivane.png $icons/48x48/apps/lucivane.png \
+  $icons/scalable/apps/lucivane.svg; do
   grep -qxF "$f" "$work/files" || fail "package lacks $f"
 done
 # Nothing but the program's own files: no libraries, headers or test programs.
