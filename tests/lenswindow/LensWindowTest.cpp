@@ -180,7 +180,8 @@ class LensWindowTest : public ::testing::Test {
 
 TEST_F(LensWindowTest, NothingIsDrawnBeforeTheFirstMoveWhichDrawsTheLens) {
     Settings(100, 75, true, 0);
-    OpenLens([this] { Poison(); });  // anything drawn before the first move would show
+    OpenLens();
+    Poison();  // anything drawn before the first move would show
     EXPECT_EQ(win::CursorCount(), -1);
     EXPECT_EQ(LensForm::Frame().LensSize, 200);
     // The focus holder sits just beyond the screen, and a repaint through it paints nothing.
