@@ -6,11 +6,11 @@
 #include <QWindow>
 #include <unordered_map>
 
+#include "gdi/Surface.h"
 #include "platform/FormWindow.h"
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "gdi/Surface.h"
 
 namespace {
 
@@ -38,6 +38,7 @@ Form::Form() = default;
 
 Form::~Form() {
     // Dropped while loaded: the window goes without Form_Unload.
+    ThawScreen();  // the copy may live in the window's surface
     if (m_window) {
         win::WindowDestroyed(m_hWnd);
         HandleTable().erase(m_hWnd);
@@ -67,28 +68,32 @@ void Form::Show(int Modal, Form* OwnerForm) {
     const bool modal = Modal == vbModal;
     if (modal && m_modalLoop) return;  // already shown modally
 
-    if (modal && !m_window->isVisible()) {
-        m_window->setWindowModality(Qt::ApplicationModal);
-        if (OwnerForm && OwnerForm != this && OwnerForm->m_window) {
-            m_window->winId();
-            OwnerForm->m_window->winId();
-            m_window->windowHandle()->setTransientParent(OwnerForm->m_window->windowHandle());
-        }
-    }
-    if (m_windowState == vbMaximized) {
+    if (modal && !m_window->isVisible()) m_window->setWindowModality(Qt::ApplicationModal);
+    const bool mapping = !m_window->isVisible();
+    if (m_fullScreen && mapping) {
+        m_window->CoverDesktop();
+    } else if (m_windowState == vbMaximized) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
     m_window->FitSurface();
-    if (m_frozenScreen && !m_window->isVisible()) {
-        // The screen as it is before this window maps; the window starts out showing it.
-        FreezeScreen();
-        m_window->FillSurface(ScreenCopy::FrozenImage());
+    if (m_frozenScreen && mapping) {
+        // The screen as it is before this window maps, taken straight into the surface: the
+        // window starts out showing it.
+        ThawScreen();  // a copy from an earlier showing is out of date
+        ScreenCopy::Freeze(m_window->SurfaceImage());
+        m_screenFrozen = true;
+        m_window->SurfaceReplaced();
     }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);
-    m_window->show();
+    if (OwnerForm && OwnerForm != this && OwnerForm->m_window && mapping) {
+        m_window->winId();
+        OwnerForm->m_window->winId();
+        m_window->windowHandle()->setTransientParent(OwnerForm->m_window->windowHandle());
+    }
+    m_window->ShowPanes();
     if (!modal) return;
     // Show may already have run handlers that hid or unloaded the form.
     if (!self || !m_window || !m_window->isVisible()) return;
@@ -136,12 +141,6 @@ void Form::DestroyWindow() {
     window->deleteLater();
     EndModalLoop();
     if (--g_loadedCount == 0) Program::LastFormUnloaded();
-}
-
-void Form::FreezeScreen() {
-    ThawScreen();  // a copy from an earlier showing is out of date
-    ScreenCopy::Freeze();
-    m_screenFrozen = true;
 }
 
 void Form::ThawScreen() {
