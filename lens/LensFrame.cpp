@@ -11,22 +11,42 @@ void LensFrame::DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y) {
     LensDstDIB.LoadBlt(LensSrcDIB.hDIBDC(), 0, 0);
     mLens::ApplyLens(LensSrcDIB, LensDstDIB);
 
-    // Restore only the part of the old square that the new one leaves uncovered: at the same
-    // position that part is empty and nothing is restored.
-    const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
-    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + L, Y + L);
-    gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF);
-
-    gdi::SelectClipRgn(hFormDC, oldRegion);
-    DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
-    gdi::DeleteObject(oldRegion);
-
     // The new square stays selected after the frame: a later repaint of the window is confined
     // to the last lens.
+    const gdi::HRGN newRegion = RestoreUncovered(hFormDC, X, Y, L);
     gdi::SelectClipRgn(hFormDC, newRegion);
     LensDstDIB.Paint(hFormDC, X, Y, 1);
     gdi::DeleteObject(newRegion);
 
     LastY = Y;
     LastX = X;
+}
+
+gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, int32_t Size) {
+    // Only the part of the old square that the new one leaves uncovered: at the same position
+    // and size that part is empty and nothing is restored.
+    const int32_t L = LensSize;
+    const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
+    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + Size, Y + Size);
+    gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF);
+
+    gdi::SelectClipRgn(hFormDC, oldRegion);
+    DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    gdi::DeleteObject(oldRegion);
+    return newRegion;
+}
+
+void LensFrame::CreateLensSurfaces(int32_t Size) {
+    LensSize = Size;
+    LensDstDIB.Create(Size, Size, 0);
+    LensSrcDIB.Create(Size, Size, 0);
+}
+
+void LensFrame::DrawResizedFrame(gdi::HDC hFormDC, int32_t NewSize, int32_t X, int32_t Y) {
+    gdi::DeleteObject(RestoreUncovered(hFormDC, X, Y, NewSize));
+    CreateLensSurfaces(NewSize);
+    // The old square is dealt with: the frame restores nothing more.
+    LastX = X;
+    LastY = Y;
+    DrawLensFrame(hFormDC, X, Y);
 }

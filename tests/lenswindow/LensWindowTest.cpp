@@ -8,10 +8,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -131,8 +134,8 @@ class LensWindowTest : public ::testing::Test {
     }
 
     // The screen copy (or `lens`) over the lens square at (X, Y) in `shown`.
-    void Paint(int32_t X, int32_t Y, const Picture* lens = nullptr) {
-        const int32_t L = LensForm::Frame().LensSize;
+    void Paint(int32_t X, int32_t Y, const Picture* lens = nullptr,
+               int32_t L = LensForm::Frame().LensSize) {
         for (int32_t b = 0; b < L; ++b)
             for (int32_t a = 0; a < L; ++a)
                 if (shown.Contains(X + a, Y + b))
@@ -357,6 +360,100 @@ TEST_F(LensWindowTest, CursorHiddenWhileOpenAndEveryWayOutGivesPointerAndCursorB
     Interaction::MsgBoxHook = nullptr;
     EXPECT_TRUE(told.contains(QStringLiteral("鼠标")));
     expectClosed("grab failed");
+}
+
+// Wheel (w: plain, s: Shift, h: Shift turned horizontal; angle in eighths of a degree), arrow
+// keys (k) and moves (m: to the centre, near the bottom-left and the top-right corner), each
+// followed by the radius and factor expected; the window against the model after every step,
+// and a step that changes nothing must draw nothing. The lens is drawn only after a first move.
+TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKeepsThem) {
+    const int steps[][4] = {{'w', 120, 150, 80},
+                            {'k', Qt::Key_Right, 175, 80},
+                            {'m', 0, 175, 80},
+                            {'w', 60, 175, 80},
+                            {'w', 60, 175, 85},
+                            {'s', 120, 200, 85},
+                            {'h', -120, 175, 85},
+                            {'k', Qt::Key_Up, 175, 90},
+                            {'k', Qt::Key_Down, 175, 85},
+                            {'k', Qt::Key_Left, 150, 85},
+                            {'w', -360, 150, 70},
+                            {'m', 1, 150, 70},
+                            {'k', Qt::Key_Right, 175, 70},
+                            {'s', 240, 225, 70},
+                            {'h', 960, 250, 70},
+                            {'k', Qt::Key_Right, 250, 70},
+                            {'w', 2400, 250, 145},
+                            {'k', Qt::Key_Up, 250, 145},
+                            {'m', 2, 250, 145},
+                            {'s', -1200, 50, 145},
+                            {'k', Qt::Key_Left, 50, 145},
+                            {'k', Qt::Key_Down, 50, 140}};
+    for (const bool convex : {false, true}) {
+        SCOPED_TRACE(convex ? "convex" : "concave");
+        Settings(150, 75, convex, 1);
+        OpenLens([this] { Poison(); });
+        double px = 0, py = 0;
+        for (const auto& s : steps) {
+            SCOPED_TRACE(testing::Message() << "step " << &s - steps);
+            const LensFrame& f = LensForm::Frame();
+            const int32_t oldX = f.LastX, oldY = f.LastY, oldL = f.LensSize;
+            const LensSettings before = LensForm::Settings();
+            QWindow* window = fLens->Window()->windowHandle();
+            if (s[0] == 'm') {
+                const double at[][2] = {{W / 2.0, H / 2.0}, {20, H - 10.0}, {W - 5.0, 3}};
+                px = at[s[1]][0], py = at[s[1]][1];
+                model = std::make_unique<LensModel>(oldL);
+                MoveAndCheck(px, py);
+            } else if (s[0] == 'k') {
+                QKeyEvent key(QEvent::KeyPress, s[1], Qt::NoModifier);
+                QApplication::sendEvent(window, &key);
+            } else {
+                const QPoint angle = s[0] == 'h' ? QPoint(s[1], 0) : QPoint(0, s[1]);
+                QWheelEvent wheel({5, 5}, {5, 5}, {}, angle, Qt::NoButton,
+                                  s[0] == 'w' ? Qt::NoModifier : Qt::ShiftModifier,
+                                  Qt::NoScrollPhase, false);
+                QApplication::sendEvent(window, &wheel);
+            }
+            const int R = s[2], F = s[3];
+            ASSERT_EQ(QPoint(LensForm::Settings().Radius, LensForm::Settings().Factor),
+                      QPoint(R, F));
+            EXPECT_EQ(QPoint(fMain->sbRadius->value(), fMain->sbFactor->value()), QPoint(R, F));
+            EXPECT_EQ(fMain->lblRadiusV->text() + fMain->lblFactorV->text(),
+                      QString::number(R) + QString::number(F));
+            mLens::LookUpTableType fresh;
+            fresh.Build(R, convex ? F : 150 - F, convex ? -1 : 0);
+            EXPECT_EQ(Entries(mLens::LookUpTable()), Entries(fresh));
+            EXPECT_EQ(mLens::ColorMask(), 0xFF0000u);
+            EXPECT_EQ(f.LensSize, 2 * R);
+            if (s[0] != 'm' && (px == 0 || (before.Radius == R && before.Factor == F))) {
+                ExpectWindow();  // poisoned: nothing was drawn
+            } else if (s[0] != 'm') {
+                // The whole old square back to the copy, the new lens where a fresh opening
+                // with these settings would draw it.
+                Paint(oldX, oldY, nullptr, oldL);
+                if (oldL != 2 * R) model = std::make_unique<LensModel>(2 * R);
+                const int32_t X = std::lround(std::nearbyint(px - R));
+                const int32_t Y = std::lround(std::nearbyint(py - R));
+                EXPECT_EQ(QPoint(f.LastX, f.LastY), QPoint(X, Y));
+                const Picture lens = model->Frame(screen, X, Y);
+                Paint(X, Y, &lens);
+                ExpectWindow();
+            }
+            if (HasFatalFailure()) return;
+            Poison();
+        }
+        ClickAndMove();
+        ASSERT_FALSE(Open());
+        // The panel holds the values and its table test sees them as built; the next opening
+        // draws with them.
+        EXPECT_EQ(fMain->Lens_UpdateLookUpTable(), 0);
+        EXPECT_EQ(QPoint(fMain->sbRadius->value(), fMain->sbFactor->value()), QPoint(50, 140));
+        OpenLens();
+        EXPECT_EQ(QPoint(LensForm::LensRadius(), LensForm::Frame().LensSize), QPoint(50, 100));
+        MoveAndCheck(W / 3.0, H / 3.0);
+        ClickAndMove();
+    }
 }
 
 int64_t ResidentBytes() {
