@@ -17,13 +17,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "lenswindow/LensForm.h"
 #include "panel/MainForm.h"
 #include "platform/Program.h"
 #include "platform/WindowServices.h"
-#include "tests/e2e/XSession.h"
+#include "tests/support/Xvfb.h"
 
 // Last: Xlib defines None, Bool, Status and friends.
 #include <X11/Xlib.h>
@@ -34,7 +35,8 @@ namespace {
 int kWidth = 1920;
 int kHeight = 1080;
 
-Xvfb* g_x = nullptr;
+Display* g_dpy = nullptr;
+std::string g_name;
 
 // Counts what reaches the lens window: mouse moves (each draws one frame) and paints (what
 // was presented).
@@ -74,7 +76,7 @@ bool LensReady() {
 // close the lens (a click and a move).
 template <class F>
 bool OpenLens(F whileOpen) {
-    Display* dpy = g_x->display();
+    Display* dpy = g_dpy;
     const QPoint start = StartButton();
     Move(dpy, start.x(), start.y());
     QApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -113,7 +115,7 @@ void BM_StartClickToLensReady(benchmark::State& state) {
         double took = 0;
         const bool ok = OpenLens([&](double seconds) {
             took = seconds;
-            CloseLens(g_x->display());
+            CloseLens(g_dpy);
         });
         if (!ok) {
             state.SkipWithError("the lens did not open");
@@ -138,7 +140,7 @@ void BM_FramesAt1000MovesPerSecond(benchmark::State& state) {
         const bool ok = OpenLens([&](double) {
             fLens->Window()->installEventFilter(&counter);
             counter.moves = counter.paints = 0;
-            driver = std::thread([&, name = g_x->name()] {
+            driver = std::thread([&, name = g_name] {
                 Display* dpy = XOpenDisplay(name.c_str());
                 if (!dpy) return;
                 while (!go) std::this_thread::yield();
@@ -163,7 +165,7 @@ void BM_FramesAt1000MovesPerSecond(benchmark::State& state) {
             elapsed = clock.nsecsElapsed() * 1e-9;
             driver.join();
             fLens->Window()->removeEventFilter(&counter);
-            CloseLens(g_x->display());
+            CloseLens(g_dpy);
         });
         if (!ok) {
             if (driver.joinable()) driver.join();
@@ -183,13 +185,14 @@ BENCHMARK(BM_FramesAt1000MovesPerSecond)->UseManualTime()->Iterations(1)->Unit(b
 int main(int argc, char** argv) {
     if (const char* size = getenv("LENS_X_BENCH_SIZE"))
         std::sscanf(size, "%dx%d", &kWidth, &kHeight);
-    Xvfb x(kWidth, kHeight);
-    if (!x.ok()) {
+    test_support::Xvfb x(QSize(kWidth, kHeight));
+    g_name = x.display().toStdString();
+    g_dpy = x.ok() ? XOpenDisplay(g_name.c_str()) : nullptr;
+    if (!g_dpy) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
     }
-    g_x = &x;
-    setenv("DISPLAY", x.name().c_str(), 1);
+    setenv("DISPLAY", g_name.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -202,5 +205,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     fMain->Unload();
     FormInstanceBase::ReleaseAll();
+    XCloseDisplay(g_dpy);
     return 0;
 }

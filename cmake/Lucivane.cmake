@@ -32,11 +32,16 @@ function(lucivane_library name)
   endif()
 endfunction()
 
-# lucivane_test(<name> [QT] DEPS ... [ENV ...]): one GoogleTest executable from every .cpp in the
-# calling directory, registered with ctest. QT adds an entry point that creates a QApplication
-# (offscreen unless QT_QPA_PLATFORM says otherwise).
+# lucivane_test(<name> [QT] DEPS ... [ENV ...] [LOCK <resource>]): one GoogleTest executable from
+# every .cpp in the calling directory, registered with ctest. QT adds an entry point that creates a
+# QApplication (offscreen unless QT_QPA_PLATFORM says otherwise). LOCK keeps its tests from running
+# beside other tests that hold the same resource.
 function(lucivane_test name)
-  cmake_parse_arguments(ARG "QT" "" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "LOCK" "DEPS;ENV" ${ARGN})
+  set(lock)
+  if(ARG_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(ARG_QT)
     list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/qt_main.cpp)
@@ -46,5 +51,6 @@ function(lucivane_test name)
   target_link_libraries(${name}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   lucivane_warnings(${name}_tests)
-  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENV}")
+  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "${ARG_ENV}" ${lock})
 endfunction()

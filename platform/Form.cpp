@@ -38,6 +38,7 @@ Form::Form() = default;
 
 Form::~Form() {
     // Dropped while loaded: the window goes without Form_Unload.
+    ThawScreen();  // the copy may live in the window's surface
     if (m_window) {
         win::WindowDestroyed(m_hWnd);
         HandleTable().erase(m_hWnd);
@@ -78,9 +79,12 @@ void Form::Show(int Modal, Form* OwnerForm) {
     }
     m_window->FitSurface();
     if (m_frozenScreen && mapping) {
-        // The screen as it is before this window maps; the window starts out showing it.
-        FreezeScreen();
-        m_window->FillSurface(ScreenCopy::FrozenImage());
+        // The screen as it is before this window maps, taken straight into the surface: the
+        // window starts out showing it.
+        ThawScreen();  // a copy from an earlier showing is out of date
+        ScreenCopy::Freeze(m_window->SurfaceImage());
+        m_screenFrozen = true;
+        m_window->SurfaceReplaced();
     }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);
@@ -137,12 +141,6 @@ void Form::DestroyWindow() {
     window->deleteLater();
     EndModalLoop();
     if (--g_loadedCount == 0) Program::LastFormUnloaded();
-}
-
-void Form::FreezeScreen() {
-    ThawScreen();  // a copy from an earlier showing is out of date
-    ScreenCopy::Freeze();
-    m_screenFrozen = true;
 }
 
 void Form::ThawScreen() {

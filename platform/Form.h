@@ -159,7 +159,6 @@ class Form : public QObject {
 
     void EndModalLoop();
     void DestroyWindow();
-    void FreezeScreen();
     void ThawScreen();
 
     FormWindow* m_window = nullptr;

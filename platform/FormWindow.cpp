@@ -139,7 +139,9 @@ bool FormWindow::event(QEvent* e) {
                 if (pane) pane->hide();
             break;
         case QEvent::WindowActivate:
-            if (m_deactivated && !m_activatePending && isVisible()) {
+            // A full-screen form has closed on the deactivation (its surface is the screen copy,
+            // drawn over since): no second activation.
+            if (m_deactivated && !m_activatePending && !m_desktop && isVisible()) {
                 m_deactivated = false;
                 ActivateLater();
             }
@@ -300,16 +302,26 @@ void FormWindow::ReleaseSurface() {
     m_surface = QImage();
 }
 
-void FormWindow::FillSurface(const QImage& image) {
-    if (!m_hDC || image.isNull() || m_surface.isNull()) return;
-    const QImage source = image.format() == QImage::Format_RGB32
-                              ? image
-                              : image.convertToFormat(QImage::Format_RGB32);
-    // Row copies, not QPainter: both images are in device pixels whatever their ratios say.
-    const int w = qMin(source.width(), m_surface.width());
-    const int h = qMin(source.height(), m_surface.height());
-    for (int y = 0; y < h; ++y)
-        memcpy(m_surface.scanLine(y), source.constScanLine(y), size_t(w) * 4);
+void FormWindow::SurfaceReplaced() {
+    if (!m_hDC) return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = m_desktop ? Desktop::Bounds().size()
+                                   : QSize(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (m_surface.isNull() || m_surface.size() != device ||
+        m_surface.format() != QImage::Format_RGB32) {
+        QImage next(device, QImage::Format_RGB32);
+        next.fill(palette().color(QPalette::Window));
+        const QImage source = m_surface.convertToFormat(QImage::Format_RGB32);
+        // Row copies, not QPainter: both images are in device pixels whatever their ratios say.
+        const int w = qMin(source.width(), next.width());
+        const int h = qMin(source.height(), next.height());
+        for (int y = 0; y < h; ++y)
+            memcpy(next.scanLine(y), source.constScanLine(y), size_t(w) * 4);
+        m_surface = std::move(next);
+    }
+    m_surface.setDevicePixelRatio(1.0);
+    gdi::UpdateSurfaceDC(m_hDC, {reinterpret_cast<uint32_t*>(m_surface.bits()), m_surface.width(),
+                                 m_surface.height()});
 }
 
 void FormWindow::SetUpdateLocked(bool locked) {

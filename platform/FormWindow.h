@@ -30,8 +30,9 @@ class FormWindow : public QWidget {
     // pixels, keeping what fits.
     void FitSurface();
     void ReleaseSurface();
-    // Copies `image` into the surface at device pixel (0, 0), as far as both reach.
-    void FillSurface(const QImage& image);
+    // The surface image was replaced from outside (the screen copy taken into it): the DC now
+    // draws into it. An image of another size is copied into one of the right size at (0, 0).
+    void SurfaceReplaced();
     // While locked, drawing into the DC is not presented; unlocking presents what was drawn.
     void SetUpdateLocked(bool locked);
     uint32_t SurfaceDC() const { return m_hDC; }

@@ -14,7 +14,9 @@ namespace {
 struct State {
     std::function<QImage()> source;
     std::function<QImage(const QRect&)> platform;
-    std::shared_ptr<const QImage> frozen;
+    // The frozen copy: the form's window surface it was taken into, or a copy of its own.
+    QImage* frozen = nullptr;
+    std::unique_ptr<QImage> frozenOwn;
     // The copies screen DCs read, each kept until its DC is released.
     std::vector<std::shared_ptr<const QImage>> lent;
     int freezes = 0;
@@ -62,8 +64,12 @@ uint32_t* PixelsOf(const QImage& image) {
 
 gdi::SurfaceView ScreenForDc() {
     State& s = S();
-    auto image = s.freezes > 0 ? s.frozen : std::make_shared<const QImage>(ScreenCopy::Take());
-    if (!image || image->isNull()) return {};
+    if (s.freezes > 0) {
+        if (!s.frozen || s.frozen->isNull()) return {};
+        return {PixelsOf(*s.frozen), s.frozen->width(), s.frozen->height()};
+    }
+    auto image = std::make_shared<const QImage>(ScreenCopy::Take());
+    if (image->isNull()) return {};
     s.lent.push_back(image);
     // RGB32 rows are 4 × width bytes, so the view is packed.
     return {PixelsOf(*image), image->width(), image->height()};
@@ -98,20 +104,29 @@ void ScreenCopy::SetPlatformSource(std::function<QImage(const QRect&)> source) {
     S().platform = std::move(source);
 }
 
-void ScreenCopy::Freeze() {
+void ScreenCopy::Freeze(QImage* into) {
     State& s = S();
-    if (s.freezes++ == 0) s.frozen = std::make_shared<const QImage>(Take());
+    if (s.freezes++ > 0) return;
+    if (into) {
+        *into = Take();
+        s.frozen = into;
+    } else {
+        s.frozenOwn = std::make_unique<QImage>(Take());
+        s.frozen = s.frozenOwn.get();
+    }
 }
 
 void ScreenCopy::Thaw() {
     State& s = S();
     if (s.freezes == 0) return;
-    if (--s.freezes == 0) s.frozen.reset();
+    if (--s.freezes > 0) return;
+    s.frozen = nullptr;
+    s.frozenOwn.reset();
 }
 
 bool ScreenCopy::Frozen() { return S().freezes > 0; }
 
-QImage ScreenCopy::FrozenImage() { return S().freezes > 0 && S().frozen ? *S().frozen : QImage(); }
+QImage ScreenCopy::FrozenImage() { return S().frozen ? *S().frozen : QImage(); }
 
 void ScreenCopy::Install() {
     State& s = S();

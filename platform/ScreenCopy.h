@@ -7,8 +7,10 @@
 // GetDC takes a fresh copy, which lives exactly as long as that DC.
 //
 // A form asks for this with SetFrozenScreen(true) in its InitializeComponent. Form::Show then
-// takes the copy (Freeze) before its windows map, fills the form's window surface with it
-// (desktop pixel (0, 0) = surface pixel (0, 0)), and Thaw runs when the form unloads.
+// takes the copy (Freeze) before its windows map, straight into the form's window surface
+// (desktop pixel (0, 0) = surface pixel (0, 0)), and Thaw runs when the form unloads. One copy
+// per showing, no second one: the screen DC then reads that surface, which is the screen beneath
+// the window until the form first draws (its activation reads it before that).
 //
 // Where the copy comes from: a source set by tests; on X11 the root window, read straight into
 // the copy; elsewhere each screen's own grab, put together. A backend for another window system
@@ -31,9 +33,10 @@ class ScreenCopy {
     // source is set; null when it cannot copy (the Qt screen grabs are used then).
     static void SetPlatformSource(std::function<QImage(const QRect& bounds)> source);
 
-    // Takes the copy the screen DC reads until Thaw. Nested calls keep the first copy; each
-    // Freeze needs its Thaw.
-    static void Freeze();
+    // Takes the copy the screen DC reads until Thaw, into `*into` when given (which must outlive
+    // the Thaw) or else into a copy of its own. Nested calls keep the first copy; each Freeze
+    // needs its Thaw.
+    static void Freeze(QImage* into = nullptr);
     static void Thaw();
     static bool Frozen();
     // The frozen copy (null when not frozen).

@@ -1,6 +1,8 @@
 // The real program on a private X server whose root window shows a seeded random pattern: the
-// panel with its captions; Start, moves over the whole screen compared pixel for pixel with the
-// lens model, a click and a move to close, the panel usable afterwards; Exit with status 0.
+// panel with its captions; Start, moves over the whole desktop compared pixel for pixel with the
+// lens model, a way out (click and move, Escape, minimise), the panel usable afterwards; Exit
+// with status 0. On Xvfb alone, under openbox with a dock, and on two monitors (Xorg, dummy
+// driver) at equal and at mixed scale factors.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +14,10 @@
 #include "lens/mLens.h"
 #include "tests/e2e/XSession.h"
 #include "tests/lenswindow/LensModel.h"
+#include "tests/support/Xvfb.h"
 
 // Last: Xlib defines None, Bool, Status and friends.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -21,7 +25,10 @@
 
 namespace {
 
-constexpr int kWidth = 1024, kHeight = 768;
+using test_support::OwnedProcess;
+using test_support::Xvfb;
+
+enum class Exit { ClickAndMove, Escape, Minimise };
 
 struct Settings {
     bool convex = true;
@@ -66,26 +73,73 @@ void Save(const Picture& p, const std::string& name) {
 
 class LensEndToEnd : public ::testing::Test {
   protected:
-    // Starts Xvfb with the pattern and the program at `scale`; finds the panel, centred.
-    void Start(int scale) {
-        scale_ = scale;
-        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows come and go
-        x_ = std::make_unique<Xvfb>(kWidth, kHeight);
-        ASSERT_TRUE(x_->ok()) << "Xvfb did not start";
-        pattern_ = Picture::Noise(kWidth, kHeight, 20121206);
-        SetRootPattern();
-        ASSERT_EQ(Changed(Shot(), pattern_), 0);
-        if (scale != 1) setenv("QT_SCALE_FACTOR", std::to_string(scale).c_str(), 1);
-        program_ = std::make_unique<ChildProcess>(LUCIVANE_EXE, x_->name());
-        unsetenv("QT_SCALE_FACTOR");
-        ASSERT_TRUE(program_->started());
-        panel_ = FindWindow(dpy(), "Lucivane", QSize(300, 232) * scale, 15000);
-        ASSERT_FALSE(panel_.isEmpty()) << "no panel window";
-        EXPECT_EQ(panel_.topLeft(), QPoint(kWidth - panel_.width(), kHeight - panel_.height()) / 2);
-        WaitUntilStill();
+    void TearDown() override {
+        program_.reset();
+        if (dpy_) XCloseDisplay(dpy_);
     }
 
-    Display* dpy() const { return x_->display(); }
+    // Starts the program on `x` (running, the root showing the pattern) with `scaleEnv` (name
+    // and value, e.g. QT_SCALE_FACTOR=2); finds the panel, centred on the first monitor.
+    void Start(std::unique_ptr<Xvfb> x, QList<QRect> monitors, int scale = 1,
+               const char* scaleEnv = nullptr) {
+        scale_ = scale;
+        monitors_ = monitors;
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows come and go
+        x_ = std::move(x);
+        ASSERT_TRUE(x_->ok()) << "the X server did not start";
+        dpy_ = XOpenDisplay(x_->display().toLocal8Bit().constData());
+        ASSERT_NE(dpy_, nullptr);
+        kWidth = DisplayWidth(dpy_, DefaultScreen(dpy_));
+        kHeight = DisplayHeight(dpy_, DefaultScreen(dpy_));
+        pattern_ = Picture::Noise(kWidth, kHeight, 20121206);
+        SetRootPattern();
+        if (dock_) AddDock();
+        WaitUntilStill();
+        QProcessEnvironment env = x_->ClientEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (scaleEnv) {
+            const QString pair = QString::fromLatin1(scaleEnv);
+            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        }
+        program_ = std::make_unique<OwnedProcess>();
+        ASSERT_TRUE(x_->Start(*program_, QStringLiteral(LUCIVANE_EXE), env));
+        panel_ = FindWindow(dpy(), "Lucivane", QSize(300, 232) * scale, 15000);
+        ASSERT_FALSE(panel_.isEmpty()) << "no panel window";
+        const QRect first = monitors.value(0, QRect(0, 0, kWidth, kHeight));
+        if (!x_->StartedOpenbox()) {  // openbox places by its own rules
+            EXPECT_EQ(panel_.center(), first.center()) << "the panel is not centred";
+        }
+        WaitUntilStill();
+        screen_ = Shot();
+    }
+
+    void StartOnXvfb(int scale = 1) {
+        Start(std::make_unique<Xvfb>(QSize(1024, 768)), {}, scale,
+              scale == 1 ? nullptr : "QT_SCALE_FACTOR=2");
+    }
+
+    // A dock along the top edge that reserves 40 pixels, as desktop panels do.
+    void AddDock() {
+        const Window dock = XCreateSimpleWindow(dpy(), DefaultRootWindow(dpy()), 0, 0,
+                                                unsigned(kWidth), 40, 0, 0, 0x00C08040);
+        const auto atom = [this](const char* name) { return XInternAtom(dpy(), name, False); };
+        const Atom type = atom("_NET_WM_WINDOW_TYPE_DOCK");
+        XChangeProperty(dpy(), dock, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&type), 1);
+        const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, kWidth - 1, 0, 0};
+        XChangeProperty(dpy(), dock, atom("_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
+        XChangeProperty(dpy(), dock, atom("_NET_WM_STRUT"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(strut), 4);
+        XSizeHints at{};
+        at.flags = USPosition | PPosition;  // where it was created: the top edge
+        XSetWMNormalHints(dpy(), dock, &at);
+        XMapWindow(dpy(), dock);
+        XSync(dpy(), False);
+    }
+
+    Display* dpy() const { return dpy_; }
 
     // The pattern as the root window's background, kept by the server and redrawn on exposure.
     void SetRootPattern() {
@@ -162,19 +216,24 @@ class LensEndToEnd : public ::testing::Test {
         return blank;
     }
 
-    // Whether a viewable top-level window covers the whole screen.
+    // Whether viewable top-level windows cover each monitor exactly (the whole screen without
+    // monitors).
     bool CoversScreen() const {
         Window root = DefaultRootWindow(dpy()), parent = 0, *children = nullptr;
         unsigned count = 0;
-        bool found = false;
         if (!XQueryTree(dpy(), root, &root, &parent, &children, &count)) return false;
-        for (unsigned i = 0; i < count && !found; ++i) {
+        QList<QRect> viewable;
+        for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes a;
-            found = XGetWindowAttributes(dpy(), children[i], &a) && a.map_state == IsViewable &&
-                    QRect(a.x, a.y, a.width, a.height) == QRect(0, 0, kWidth, kHeight);
+            if (XGetWindowAttributes(dpy(), children[i], &a) && a.map_state == IsViewable)
+                viewable << QRect(a.x, a.y, a.width, a.height);
         }
         if (children) XFree(children);
-        return found;
+        const QList<QRect> wanted =
+            monitors_.isEmpty() ? QList<QRect>{QRect(0, 0, kWidth, kHeight)} : monitors_;
+        for (const QRect& m : wanted)
+            if (!viewable.contains(m)) return false;
+        return true;
     }
 
     // A point of the panel given in its design pixels.
@@ -227,10 +286,9 @@ class LensEndToEnd : public ::testing::Test {
     }
 
     // One opening: Start, a frame at each point, then one after each input at the last point,
-    // checked against the model (the first saved as `shotName`), then a click and a move to
-    // close.
+    // checked against the model (the first saved as `shotName`), then `exit` closes it.
     void Open(Settings s, const std::vector<QPoint>& points, const std::string& shotName,
-              const std::vector<Input>& inputs = {}) {
+              const std::vector<Input>& inputs = {}, Exit exit = Exit::ClickAndMove) {
         MovePointer(OnPanel(254, 36));  // the screen as it is with the pointer resting on Start
         WaitUntilStill();
         const Picture before = Shot();
@@ -244,7 +302,7 @@ class LensEndToEnd : public ::testing::Test {
         const Picture copy = Shot();
         const QRect startButton(OnPanel(224, 16), QSize(60, 41) * scale_);
         EXPECT_EQ(Changed(copy, before, startButton), 0) << "the screen changed at the opening";
-        EXPECT_EQ(Changed(copy, pattern_, panel_), 0);
+        EXPECT_EQ(Changed(copy, screen_, panel_), 0);
 
         // The model: the table and mask the program builds, applied pixel by pixel here.
         mLens::SetColorMask(s.mask);
@@ -279,15 +337,26 @@ class LensEndToEnd : public ::testing::Test {
             ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ from the model";
         }
 
-        // A click, then a move: the lens closes and the screen is the pattern again.
-        Click(dpy(), last);
-        Pause(50);
-        MovePointer(last.x() > 10 ? last - QPoint(3, 2) : last + QPoint(3, 2));
+        // The way out; the screen is as before again.
+        if (exit == Exit::ClickAndMove) {
+            Click(dpy(), last);
+            Pause(50);
+            MovePointer(last.x() > 10 ? last - QPoint(3, 2) : last + QPoint(3, 2));
+        } else if (exit == Exit::Escape) {
+            Key("Escape");
+        } else {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(dpy(), &focus, &revert);
+            XIconifyWindow(dpy(), focus, DefaultScreen(dpy()));
+            XSync(dpy(), False);
+        }
         ASSERT_TRUE(WaitFor([&] { return !CoversScreen(); }, 5000))
-            << "the lens window did not close after a click and a move";
-        EXPECT_TRUE(PointerFree()) << "the pointer was not given back";
+            << "the lens window did not close (way out " << int(exit) << ")";
+        EXPECT_TRUE(WaitFor([&] { return PointerFree(); }, 2000))
+            << "the pointer was not given back";
         WaitUntilStill();
-        EXPECT_EQ(Changed(Shot(), pattern_, panel_), 0);
+        EXPECT_EQ(Changed(Shot(), screen_, panel_), 0);
         MovePointer(OnPanel(150, 200));  // the cursor shows again, over the panel too
         Pause(100);
         EXPECT_FALSE(CursorBlank());
@@ -304,21 +373,27 @@ class LensEndToEnd : public ::testing::Test {
 
     void ExitProgram() {
         ClickPanel(254, 92);
-        const int status = program_->Wait(10000);
-        ASSERT_NE(status, -1) << "the program did not end after Exit";
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        QProcess& p = program_->process;
+        if (!p.waitForFinished(10000)) Save(Shot(), "failed-exit.png");
+        ASSERT_EQ(p.state(), QProcess::NotRunning) << "the program did not end after Exit";
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
     }
 
+    int kWidth = 0, kHeight = 0;
     int scale_ = 1;
+    bool dock_ = false;
+    QList<QRect> monitors_;
     std::unique_ptr<Xvfb> x_;
-    std::unique_ptr<ChildProcess> program_;
+    Display* dpy_ = nullptr;
+    std::unique_ptr<OwnedProcess> program_;
     Picture pattern_;
+    Picture screen_;  // the screen with the panel up: the pattern, any dock, the panel's frame
     QRect panel_;
 };
 
 TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereThenExit) {
-    Start(1);
+    StartOnXvfb();
     if (HasFatalFailure()) return;
     ExpectCaptions();
     const int W = kWidth - 1, H = kHeight - 1;
@@ -352,7 +427,7 @@ TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereTh
 
     ClickPanel(56, 24);  // concave
     Open(Settings{false, 150, 85, 0xFFFFFF}, {{512, 384}, {W, 10}, {5, H}, {300, 200}},
-         "lens-concave.png");
+         "lens-concave.png", {}, Exit::Escape);
     if (HasFatalFailure()) return;
 
     ClickPanel(56, 24);   // convex again
@@ -366,13 +441,65 @@ TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereTh
 }
 
 TEST_F(LensEndToEnd, AtScaleFactorTwoTheLensCentreIsThePointerPixel) {
-    Start(2);
+    StartOnXvfb(2);
     if (HasFatalFailure()) return;
     // Odd device positions cannot be hit by a rounded logical position.
     Open(Settings{}, {{513, 385}, {0, 0}, {kWidth - 1, 501}, {77, 767}}, "lens-scale2.png");
     if (HasFatalFailure()) return;
     ExpectPanelAnswers();
     ExitProgram();
+}
+
+// openbox with a dock reserving the top 40 pixels: the lens covers the dock too, the picture is
+// not shifted, and minimising the lens ends it like a lost capture.
+TEST_F(LensEndToEnd, UnderOpenboxWithADockTheLensCoversTheWholeScreenAndMinimiseEndsIt) {
+    if (!Xvfb::Installed("openbox")) GTEST_SKIP() << "openbox is not installed";
+    auto x = std::make_unique<Xvfb>(QSize(1024, 768));
+    ASSERT_TRUE(x->StartOpenbox()) << "openbox did not start";
+    dock_ = true;
+    Start(std::move(x), {});
+    if (HasFatalFailure()) return;
+    const int W = kWidth - 1, H = kHeight - 1;
+    Open(Settings{}, {{512, 10}, {0, 0}, {W, 0}, {300, 40}, {0, H}, {W, H}, {512, 384}},
+         "lens-openbox.png", {}, Exit::Minimise);
+    if (HasFatalFailure()) return;
+    ExpectPanelAnswers();
+    ExitProgram();
+}
+
+// Two monitors side by side (the first primary), each 1280 × 1024, at the scales given.
+class TwoMonitorEndToEnd : public LensEndToEnd {
+  protected:
+    void Run(const char* scales, const std::string& shot) {
+        const QList<QRect> monitors{{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
+        auto x = Xvfb::XorgDummy(QSize(2560, 1024), monitors);
+        if (!x->ok()) GTEST_SKIP() << "no Xorg with the dummy driver (needs root)";
+        Start(std::move(x), monitors, 1, scales);
+        if (HasFatalFailure()) return;
+        // Each monitor, straddling the border, the corners of the desktop.
+        Open(Settings{},
+             {{640, 512},
+              {1920, 500},
+              {1280, 300},
+              {1279, 700},
+              {1281, 1023},
+              {2559, 0},
+              {0, 1023},
+              {2559, 1023},
+              {1300, 0}},
+             shot);
+        if (HasFatalFailure()) return;
+        ExpectPanelAnswers();
+        ExitProgram();
+    }
+};
+
+TEST_F(TwoMonitorEndToEnd, TheLensFollowsThePointerOverBothMonitorsAndTheirBorder) {
+    Run(nullptr, "lens-two-monitors.png");
+}
+
+TEST_F(TwoMonitorEndToEnd, AtMixedScaleFactorsEachMonitorShowsItsOwnDevicePixels) {
+    Run("QT_SCREEN_SCALE_FACTORS=M0=1;M1=2", "lens-mixed-scale.png");
 }
 
 }  // namespace

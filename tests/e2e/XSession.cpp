@@ -3,82 +3,36 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 void Sleep(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
 
-// Ends a child: a polite signal first, a hard one two seconds later.
-void Stop(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i, Sleep(20))
-        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+// `w` or one of its children (a client in its frame) named `title`, of `size`.
+QRect Match(Display* dpy, Window w, const std::string& title, QSize size, int depth) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy, w, &a) || a.map_state != IsViewable) return {};
+    char* name = nullptr;
+    if (QSize(a.width, a.height) == size && XFetchName(dpy, w, &name) && name) {
+        const bool same = title == name;
+        XFree(name);
+        int x = 0, y = 0;
+        Window child = 0;
+        if (same && XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &x, &y, &child))
+            return QRect(x, y, a.width, a.height);
+    }
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    QRect found;
+    if (depth > 0 && XQueryTree(dpy, w, &root, &parent, &children, &count))
+        for (unsigned i = 0; i < count && found.isEmpty(); ++i)
+            found = Match(dpy, children[i], title, size, depth - 1);
+    if (children) XFree(children);
+    return found;
 }
 
 }  // namespace
-
-Xvfb::Xvfb(int width, int height) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    const std::string fd = std::to_string(fds[1]);
-    pid_ = fork();
-    if (pid_ == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    // Xvfb writes the display number it chose once it accepts connections.
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c = 0;
-    while (pid_ > 0 && poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) return;
-    name_ = ":" + number;
-    display_ = XOpenDisplay(name_.c_str());
-}
-
-Xvfb::~Xvfb() {
-    if (display_) XCloseDisplay(display_);
-    Stop(pid_);
-}
-
-ChildProcess::ChildProcess(const std::string& exe, const std::string& display) {
-    pid_ = fork();
-    if (pid_ == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        unsetenv("QT_QPA_PLATFORM");
-        unsetenv("WAYLAND_DISPLAY");
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-}
-
-ChildProcess::~ChildProcess() { Stop(pid_); }
-
-int ChildProcess::Wait(int ms) {
-    for (int waited = 0; pid_ > 0 && waited <= ms; waited += 20, Sleep(20)) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return status;
-        }
-    }
-    return -1;
-}
 
 QRect FindWindow(Display* dpy, const std::string& title, QSize size, int ms) {
     for (int waited = 0; waited <= ms; waited += 50, Sleep(50)) {
@@ -86,21 +40,13 @@ QRect FindWindow(Display* dpy, const std::string& title, QSize size, int ms) {
         unsigned count = 0;
         QRect found;
         if (!XQueryTree(dpy, root, &root, &parent, &children, &count)) continue;
-        for (unsigned i = 0; i < count && found.isEmpty(); ++i) {
-            XWindowAttributes a;
-            char* name = nullptr;
-            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable &&
-                QSize(a.width, a.height) == size && XFetchName(dpy, children[i], &name) && name) {
-                if (title == name) found = QRect(a.x, a.y, a.width, a.height);
-                XFree(name);
-            }
-        }
+        for (unsigned i = 0; i < count && found.isEmpty(); ++i)
+            found = Match(dpy, children[i], title, size, 2);
         if (children) XFree(children);
         if (!found.isEmpty()) return found;
     }
     return {};
 }
-
 QImage Grab(Display* dpy, const QRect& area) {
     XImage* x = XGetImage(dpy, DefaultRootWindow(dpy), area.x(), area.y(),
                           static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()),

@@ -183,7 +183,8 @@ class LensWindowTest : public ::testing::Test {
 
 TEST_F(LensWindowTest, NothingIsDrawnBeforeTheFirstMoveWhichDrawsTheLens) {
     Settings(100, 75, true, 0);
-    OpenLens([this] { Poison(); });  // anything drawn before the first move would show
+    OpenLens();
+    Poison();  // anything drawn before the first move would show
     EXPECT_EQ(win::CursorCount(), -1);
     EXPECT_EQ(LensForm::Frame().LensSize, 200);
     // The focus holder sits just beyond the screen, and a repaint through it paints nothing.
@@ -393,7 +394,8 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
     for (const bool convex : {false, true}) {
         SCOPED_TRACE(convex ? "convex" : "concave");
         Settings(150, 75, convex, 1);
-        OpenLens([this] { Poison(); });
+        OpenLens();
+        Poison();
         double px = 0, py = 0;
         for (const auto& s : steps) {
             SCOPED_TRACE(testing::Message() << "step " << &s - steps);

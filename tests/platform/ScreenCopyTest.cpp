@@ -5,12 +5,19 @@
 
 namespace {
 
-// One pixel read through a fresh screen DC; 0xDEADBEEF when nothing was transferred.
-uint32_t ScreenPixel(int x, int y) {
+// One pixel read through `screen`; 0xDEADBEEF when nothing was transferred.
+uint32_t PixelOf(gdi::HDC screen, int x, int y) {
     uint32_t pixel = 0xDEADBEEF;
-    const gdi::HDC screen = gdi::GetDC(0), one = gdi::CreateSurfaceDC({&pixel, 1, 1}, {});
+    const gdi::HDC one = gdi::CreateSurfaceDC({&pixel, 1, 1}, {});
     gdi::BitBlt(one, 0, 0, 1, 1, screen, x, y, gdi::SRCCOPY);
     gdi::ReleaseSurfaceDC(one);
+    return pixel;
+}
+
+// The same through a fresh screen DC.
+uint32_t ScreenPixel(int x, int y) {
+    const gdi::HDC screen = gdi::GetDC(0);
+    const uint32_t pixel = PixelOf(screen, x, y);
     gdi::ReleaseDC(0, screen);
     return pixel;
 }
@@ -24,6 +31,15 @@ TEST_F(ScreenCopyTest, ScreenDcReadsAFreshCopyUnlessFrozenUntilTheLastThaw) {
     EXPECT_EQ(ScreenPixel(x, y), ScreenAt(2, x, y));
     EXPECT_EQ(copies, 2);
     EXPECT_EQ(ScreenPixel(x + 1, 0), 0xDEADBEEFu);  // off the screen
+
+    // Screen DCs alive side by side: each reads its own copy until it is released.
+    std::vector<gdi::HDC> live;
+    for (int k = 0; k < 6; ++k, ++seed) live.push_back(gdi::GetDC(0));
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(PixelOf(live[k], x, y), ScreenAt(2 + k, x, y)) << k;
+        gdi::ReleaseDC(0, live[k]);
+    }
+    seed = 2;
 
     ScreenCopy::Freeze();
     seed = 7;

@@ -1,15 +1,24 @@
 #pragma once
-// A private X server for one test (Xvfb picks a free display itself and reports it through
-// -displayfd) and child processes that are killed whatever the test's outcome.
+// A private X server for one test, and child processes that are killed whatever the test's
+// outcome. The server picks a free display itself and reports it through -displayfd: Xvfb, or
+// Xorg with the dummy driver (RandR monitors, so several screens; needs root for -config), with
+// openbox managing it when asked.
+
+#include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QSize>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
 
 namespace test_support {
 
@@ -49,14 +58,68 @@ class Xvfb {
     explicit Xvfb(QSize screen) {
         const QString geometry =
             QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height());
-        server_.process.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", geometry,
-                                                       "-nolisten", "tcp", "-noreset"});
-        if (!server_.process.waitForStarted(5000)) return;
-        const QByteArray number = server_.ReadLine(15000);
-        if (!number.isEmpty()) display_ = QStringLiteral(":") + QString::fromLatin1(number);
+        Launch(QStringLiteral("Xvfb"), {"-screen", "0", geometry});
+    }
+
+    // Xorg with the dummy driver, a `desktop`-sized root and one RandR monitor per rectangle
+    // of `monitors` (the first primary). Not ok() where Xorg, its dummy driver or root are missing.
+    static std::unique_ptr<Xvfb> XorgDummy(QSize desktop, const QList<QRect>& monitors) {
+        auto x = std::unique_ptr<Xvfb>(new Xvfb());
+        if (!Installed("Xorg") || !Installed("xrandr") || geteuid() != 0 ||
+            !QFile::exists(QStringLiteral("/usr/lib/xorg/modules/drivers/dummy_drv.so")) ||
+            !x->dir_.isValid())
+            return x;
+        QFile conf(x->dir_.filePath(QStringLiteral("xorg.conf")));
+        if (!conf.open(QIODevice::WriteOnly)) return x;
+        conf.write(
+            QStringLiteral(
+                "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 262144\n"
+                "EndSection\nSection \"Monitor\"\n Identifier \"m\"\n HorizSync 5-1000\n"
+                " VertRefresh 5-200\nEndSection\nSection \"Screen\"\n Identifier \"s\"\n"
+                " Device \"d\"\n Monitor \"m\"\n DefaultDepth 24\n SubSection \"Display\"\n"
+                "  Depth 24\n  Virtual %1 %2\n EndSubSection\nEndSection\n")
+                .arg(desktop.width())
+                .arg(desktop.height())
+                .toUtf8());
+        conf.close();
+        x->Launch(QStringLiteral("Xorg"),
+                  {"-config", conf.fileName(), "-logfile", x->dir_.filePath(QStringLiteral("log")),
+                   "+extension", "RANDR"});
+        if (!x->ok()) return x;
+        const QRect first = monitors.value(0);
+        bool ok =
+            x->Succeeds(QStringLiteral("xrandr"),
+                        {"--output", "DUMMY0", "--mode",
+                         QStringLiteral("%1x%2").arg(first.width()).arg(first.height()), "--fb",
+                         QStringLiteral("%1x%2").arg(desktop.width()).arg(desktop.height())});
+        for (int i = 0; ok && i < monitors.size(); ++i) {
+            const QRect& m = monitors[i];
+            const QString spec = QStringLiteral("%1/300x%2/300+%3+%4")
+                                     .arg(m.width())
+                                     .arg(m.height())
+                                     .arg(m.x())
+                                     .arg(m.y());
+            ok = x->Succeeds(QStringLiteral("xrandr"),
+                             {"--setmonitor", QStringLiteral("M%1").arg(i), spec,
+                              i == 0 ? QStringLiteral("DUMMY0") : QStringLiteral("none")});
+        }
+        if (!ok) x->display_.clear();
+        return x;
+    }
+
+    // Starts openbox on this server and waits until it manages the screen.
+    bool StartOpenbox() {
+        if (!Installed("openbox") || !ok()) return false;
+        Start(wm_, QStringLiteral("openbox"), ClientEnvironment(), {"--sm-disable"});
+        for (int i = 0; i < 200; ++i, QThread::msleep(50))
+            if (Run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
+                    .contains("window id"))
+                return true;
+        return false;
     }
 
     bool ok() const { return !display_.isEmpty(); }
+    bool StartedOpenbox() const { return wm_.process.state() != QProcess::NotRunning; }
     const QString& display() const { return display_; }  // ":N"
 
     // The test's own environment, with DISPLAY pointing here and Qt on xcb.
@@ -68,10 +131,11 @@ class Xvfb {
     }
 
     // Starts `program` on this server (stderr passed through); false if it did not start.
-    bool Start(OwnedProcess& client, const QString& program, const QProcessEnvironment& env) const {
+    bool Start(OwnedProcess& client, const QString& program, const QProcessEnvironment& env,
+               const QStringList& args = {}) const {
         client.process.setProcessEnvironment(env);
         client.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.process.start(program, QStringList());
+        client.process.start(program, args);
         return client.process.waitForStarted(5000);
     }
 
@@ -85,13 +149,34 @@ class Xvfb {
         return client.process.readAllStandardOutput();
     }
 
+    bool Succeeds(const QString& tool, const QStringList& args) const {
+        OwnedProcess client;
+        client.process.setProcessEnvironment(ClientEnvironment());
+        client.process.start(tool, args);
+        return client.process.waitForFinished(10000) &&
+               client.process.exitStatus() == QProcess::NormalExit &&
+               client.process.exitCode() == 0;
+    }
+
     // The whole screen, read back by ImageMagick's import (XGetImage underneath).
     QImage Grab() const {
         return QImage::fromData(Run(QStringLiteral("import"), {"-window", "root", "png:-"}), "PNG");
     }
 
   private:
+    Xvfb() = default;
+
+    void Launch(const QString& server, QStringList args) {
+        args << QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
+        server_.process.start(server, args);
+        if (!server_.process.waitForStarted(5000)) return;
+        const QByteArray number = server_.ReadLine(20000);
+        if (!number.isEmpty()) display_ = QStringLiteral(":") + QString::fromLatin1(number);
+    }
+
+    QTemporaryDir dir_;
     OwnedProcess server_;
+    OwnedProcess wm_;  // after the server: ends before it
     QString display_;
 };
 
