@@ -183,9 +183,10 @@ void FormWindow::ActivateLater() {
         this,
         [this] {
             if (!isVisible()) return;
-            m_form.Form_Activate();
+            QPointer<FormWindow> self(this);
+            m_form.Form_Activate();  // may unload the form and show a message meanwhile
             // A form drawing through its own DC paints once it is up, as a fresh window would.
-            if (m_hDC && isVisible()) m_form.Form_Paint();
+            if (self && m_form.m_window == this && m_hDC && isVisible()) m_form.Form_Paint();
         },
         Qt::QueuedConnection);
 }
