@@ -413,15 +413,11 @@ TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereTh
           {1500, 2000}},
          "lens-convex.png",
          // At the corner: the wheel and the arrows change the factor and the radius.
-         {{4, nullptr, false, 150, 80},
-          {5, nullptr, true, 125, 80},
-          {0, "Up", false, 125, 85},
-          {0, "Right", false, 150, 85},
-          {4, nullptr, true, 175, 85},
-          {0, "Left", false, 150, 85},
-          {0, "Down", false, 150, 80},
-          {5, nullptr, true, 125, 80},
-          {4, nullptr, false, 125, 85}});
+         // clang-format off
+         {{4, nullptr, false, 150, 80}, {5, nullptr, true, 125, 80}, {0, "Up", false, 125, 85},
+          {0, "Right", false, 150, 85}, {4, nullptr, true, 175, 85}, {0, "Left", false, 150, 85},
+          {0, "Down", false, 150, 80}, {5, nullptr, true, 125, 80}, {4, nullptr, false, 125, 85}});
+    // clang-format on
     if (HasFatalFailure()) return;
     ExpectPanelAnswers();  // the panel kept radius 125 and factor 85: radius 125 -> 150
 
