@@ -1,7 +1,9 @@
 // One lens frame as the lens window draws it on a mouse move — cut out, transfer, restore of
 // the uncovered old square, lens paint, each through its clip region — into a screen-sized
 // window surface, against the transfer (ApplyLens) alone on the same surfaces. Ends with a
-// table of frame / transfer ratios (target <= 3).
+// table of frame / transfer ratios (target <= 3), and with what a change of the factor or the
+// radius from the wheel or the keys costs at R = 250 (a table build and one frame, the radius
+// change with new lens surfaces) against a plain frame.
 
 #include <benchmark/benchmark.h>
 
@@ -12,9 +14,9 @@
 #include <vector>
 
 #include "bench/CollectingReporter.h"
-#include "lens/mLens.h"
-#include "lens/LensFrame.h"
 #include "gdi/Surface.h"
+#include "lens/LensFrame.h"
+#include "lens/mLens.h"
 
 namespace {
 
@@ -104,9 +106,36 @@ void BM_ApplyLensAlone(benchmark::State& state) {
     }
 }
 
+// One change while the lens is open, at a resting pointer: the table built anew for the new
+// factor (range 1 = 0) or radius (range 1 = 1, alternating with R - 25), then one frame.
+void BM_LensChange(benchmark::State& state) {
+    const int32_t R = static_cast<int32_t>(state.range(0));
+    const bool radius = state.range(1) != 0;
+    Scene scene;
+    if (!scene.Make(R)) {
+        state.SkipWithError("surface creation failed");
+        return;
+    }
+    const int32_t x = kScreenW / 2, y = kScreenH / 2;
+    scene.frame.DrawLensFrame(scene.windowDC, x - R, y - R);
+    bool other = false;
+    for (auto _ : state) {
+        other = !other;
+        if (radius) {
+            const int32_t r = other ? R - 25 : R;
+            mLens::BuildLookUpTable(r, kFactor, -1);
+            scene.frame.DrawResizedFrame(scene.windowDC, 2 * r, x - r, y - r);
+        } else {
+            mLens::BuildLookUpTable(R, other ? kFactor + 5 : kFactor, -1);
+            scene.frame.DrawLensFrame(scene.windowDC, x - R, y - R);
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
 BENCHMARK(BM_ApplyLensAlone)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawLensFrame)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
-
+BENCHMARK(BM_LensChange)->Args({250, 0})->Args({250, 1})->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -128,6 +157,19 @@ int main(int argc, char** argv) {
                     reporter.Real(frame), reporter.Real(frame) / reporter.Real(lens),
                     reporter.Cpu(lens), reporter.Cpu(frame),
                     reporter.Cpu(frame) / reporter.Cpu(lens));
+    }
+
+    // 20 notches a second leave 50 ms for each change.
+    std::printf("\nA change from the wheel or the keys at R = 250 / a plain frame\n");
+    std::printf("%8s %12s %12s %9s %12s\n", "change", "frame us", "change us", "ratio",
+                "cpu ratio");
+    const std::string frame = "BM_DrawLensFrame/250";
+    for (const char* what : {"factor", "radius"}) {
+        const std::string change = std::string("BM_LensChange/250/") + (what[0] == 'f' ? "0" : "1");
+        if (reporter.Real(frame) <= 0 || reporter.Cpu(frame) <= 0) continue;
+        std::printf("%8s %12.1f %12.1f %9.2f %12.2f\n", what, reporter.Real(frame),
+                    reporter.Real(change), reporter.Real(change) / reporter.Real(frame),
+                    reporter.Cpu(change) / reporter.Cpu(frame));
     }
     return 0;
 }

@@ -11,28 +11,50 @@ void LensFrame::DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y) {
     LensDstDIB.LoadBlt(LensSrcDIB.hDIBDC(), 0, 0);
     mLens::ApplyLens(LensSrcDIB, LensDstDIB);
 
-    // Restore only the part of the old square that the new one leaves uncovered: at the same
-    // position that part is empty and nothing is restored. A region that cannot be had would
-    // mean no clip at all, so then nothing is painted and the old square stays the last one.
-    const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
-    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + L, Y + L);
-    if (oldRegion == 0 || newRegion == 0 ||
-        gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF) == gdi::ERROR) {
-        gdi::DeleteObject(oldRegion);
-        gdi::DeleteObject(newRegion);
-        return;
-    }
-
-    if (gdi::SelectClipRgn(hFormDC, oldRegion) != gdi::ERROR) {
-        DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
-    }
-    gdi::DeleteObject(oldRegion);
-
     // The new square stays selected after the frame: a later repaint of the window is confined
     // to the last lens.
+    const gdi::HRGN newRegion = RestoreUncovered(hFormDC, X, Y, L);
+    if (newRegion == 0) return;
     if (gdi::SelectClipRgn(hFormDC, newRegion) != gdi::ERROR) LensDstDIB.Paint(hFormDC, X, Y, 1);
     gdi::DeleteObject(newRegion);
 
     LastY = Y;
     LastX = X;
+}
+
+gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, int32_t Size) {
+    // Only the part of the old square that the new one leaves uncovered: at the same position
+    // and size that part is empty and nothing is restored. A region that cannot be had would
+    // mean no clip at all, so then nothing is painted and the old square stays the last one.
+    const int32_t L = LensSize;
+    const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
+    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + Size, Y + Size);
+    if (oldRegion == 0 || newRegion == 0 ||
+        gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF) == gdi::ERROR) {
+        gdi::DeleteObject(oldRegion);
+        gdi::DeleteObject(newRegion);
+        return 0;
+    }
+
+    if (gdi::SelectClipRgn(hFormDC, oldRegion) != gdi::ERROR)
+        DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    gdi::DeleteObject(oldRegion);
+    return newRegion;
+}
+
+void LensFrame::CreateLensSurfaces(int32_t Size) {
+    LensSize = Size;
+    LensDstDIB.Create(Size, Size, 0);
+    LensSrcDIB.Create(Size, Size, 0);
+}
+
+void LensFrame::DrawResizedFrame(gdi::HDC hFormDC, int32_t NewSize, int32_t X, int32_t Y) {
+    const gdi::HRGN uncovered = RestoreUncovered(hFormDC, X, Y, NewSize);
+    if (uncovered == 0) return;
+    gdi::DeleteObject(uncovered);
+    CreateLensSurfaces(NewSize);
+    // The old square is dealt with: the frame restores nothing more.
+    LastX = X;
+    LastY = Y;
+    DrawLensFrame(hFormDC, X, Y);
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,6 +34,20 @@ int32_t g_maxY = 0;
 int g_cursorHides = 0;
 // Where the settings come from: handed over by whoever opens the window.
 LensSettingsSource g_source;
+// The settings in use, changes made in the window included.
+LensSettings g_settings;
+// The clamped pointer position of the last frame, and whether this opening has drawn one.
+double g_pointX = 0;
+double g_pointY = 0;
+bool g_framed = false;
+
+// What the wheel and the arrow keys change, and within which ranges (the panel's bars).
+constexpr int32_t kFactorStep = 5;
+constexpr int32_t kMinFactor = 5;
+constexpr int32_t kMaxFactor = 145;
+constexpr int32_t kRadiusStep = 25;
+constexpr int32_t kMinRadius = 50;
+constexpr int32_t kMaxRadius = 250;
 
 constexpr int16_t kFalse = 0;
 constexpr int16_t kTrue = -1;
@@ -65,6 +80,7 @@ int32_t LensForm::LensFactor() { return g_lensFactor; }
 int16_t LensForm::LensConvex() { return g_lensConvex; }
 int32_t LensForm::MaxX() { return g_maxX; }
 int32_t LensForm::MaxY() { return g_maxY; }
+LensSettings LensForm::Settings() { return g_settings; }
 
 void LensForm::SetSettingsSource(LensSettingsSource source) { g_source = std::move(source); }
 
@@ -113,9 +129,9 @@ void LensForm::Form_Activate() {
     if (clipped == gdi::ERROR) return;
 
     const LensSettings settings = g_source.Read ? g_source.Read() : LensSettings{};
+    g_settings = settings;
     g_lensConvex = settings.Convex;
     g_lensRadius = settings.Radius;
-    g_frame.LensSize = 2 * settings.Radius;
     g_lensFactor = settings.Convex != 0 ? settings.Factor : 150 - settings.Factor;
 
     const int32_t W = DevicePixels(Screen::Width(), Screen::TwipsPerPixelX());
@@ -126,8 +142,7 @@ void LensForm::Form_Activate() {
     g_frame.DesktopDIB.LoadBlt(screenDC, 0, 0);
     gdi::ReleaseDC(0, screenDC);
 
-    g_frame.LensDstDIB.Create(g_frame.LensSize, g_frame.LensSize, 0);
-    g_frame.LensSrcDIB.Create(g_frame.LensSize, g_frame.LensSize, 0);
+    g_frame.CreateLensSurfaces(2 * settings.Radius);
 
     if (g_source.UpdateLookUpTable && g_source.UpdateLookUpTable() != 0) {
         mLens::BuildLookUpTable(g_lensRadius, g_lensFactor, g_lensConvex);
@@ -153,7 +168,71 @@ void LensForm::Form_MouseMove(int16_t, int16_t, float X, float Y) {
     if (x > g_maxX) x = g_maxX;
     if (std::isnan(y) || y < 0) y = 0;
     if (y > g_maxY) y = g_maxY;
+    g_pointX = x;
+    g_pointY = y;
+    g_framed = true;
     g_frame.DrawLensFrame(hDC(), N(x - g_lensRadius), N(y - g_lensRadius));
+}
+
+void LensForm::Form_KeyDown(int16_t& KeyCode, int16_t) {
+    switch (KeyCode) {
+        case vbKeyUp:
+            ChangeSettings(kFactorStep, 0);
+            break;
+        case vbKeyDown:
+            ChangeSettings(-kFactorStep, 0);
+            break;
+        case vbKeyRight:
+            ChangeSettings(0, kRadiusStep);
+            break;
+        case vbKeyLeft:
+            ChangeSettings(0, -kRadiusStep);
+            break;
+        default:
+            return;
+    }
+    KeyCode = 0;
+}
+
+void LensForm::Form_MouseWheel(int16_t Notches, int16_t Shift) {
+    if (Shift & 1) {
+        ChangeSettings(0, Notches * kRadiusStep);
+    } else {
+        ChangeSettings(Notches * kFactorStep, 0);
+    }
+}
+
+void LensForm::ChangeSettings(int32_t FactorStep, int32_t RadiusStep) {
+    // Not after a click has ended the capture: the lens is on its way out.
+    if (!IsLoaded() || win::GetCapture() != hWnd()) return;
+    LensSettings next = g_settings;
+    next.Factor = std::clamp(next.Factor + FactorStep, kMinFactor, kMaxFactor);
+    next.Radius = std::clamp(next.Radius + RadiusStep, kMinRadius, kMaxRadius);
+    if (next.Factor == g_settings.Factor && next.Radius == g_settings.Radius) return;
+    g_settings = next;
+    // The opener takes the values, then remembers them as the table's, so that its next
+    // opening reuses the table built here.
+    if (g_source.Changed) g_source.Changed(next);
+    if (g_source.UpdateLookUpTable) g_source.UpdateLookUpTable();
+    if (!IsLoaded()) return;
+
+    // As an activation with these settings would: the concave table takes 150 - factor.
+    g_lensRadius = next.Radius;
+    g_lensFactor = g_lensConvex != 0 ? next.Factor : 150 - next.Factor;
+    mLens::BuildLookUpTable(g_lensRadius, g_lensFactor, g_lensConvex);
+    const int32_t size = 2 * g_lensRadius;
+    if (!g_framed) {
+        // No lens on the screen yet: the first move draws it.
+        if (size != g_frame.LensSize) g_frame.CreateLensSurfaces(size);
+        return;
+    }
+    const int32_t X = N(g_pointX - g_lensRadius);
+    const int32_t Y = N(g_pointY - g_lensRadius);
+    if (size != g_frame.LensSize) {
+        g_frame.DrawResizedFrame(hDC(), size, X, Y);
+    } else {
+        g_frame.DrawLensFrame(hDC(), X, Y);
+    }
 }
 
 void LensForm::Form_Paint() {
@@ -168,6 +247,7 @@ void LensForm::Form_Unload(int16_t&) {
     g_frame.DesktopDIB.Destroy();
     g_frame.LensDstDIB.Destroy();
     g_frame.LensSrcDIB.Destroy();
+    g_framed = false;
     for (; g_cursorHides > 0; --g_cursorHides) win::ShowCursor(kTrue);
 }
 

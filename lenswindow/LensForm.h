@@ -12,6 +12,13 @@
 // until the first move the screen keeps showing what it showed. Coordinates are device pixels
 // of the desktop (the bounding box of all screens). A grab that cannot be had closes the window
 // again with a message; Escape closes it as a click followed by a move does.
+//
+// While the lens is open the wheel and the arrow keys change the settings on the spot: a wheel
+// notch or Up/Down the factor by 5 (5..145), Shift with the wheel or Right/Left the radius by
+// 25 (50..250). A change builds the table and redraws the lens around the pointer's last
+// position as a fresh opening with those settings would, and is reported to the opener
+// (Changed, then UpdateLookUpTable, so it remembers the table as built). A change at a range
+// end, or before the first move of an opening, draws nothing.
 
 #include <QPointer>
 #include <cstdint>
@@ -35,6 +42,8 @@ class LensForm : public Form {
     static int16_t LensConvex();
     static int32_t MaxX();
     static int32_t MaxY();
+    // The settings as they stand, changes made in the window included (factor uncomplemented).
+    static LensSettings Settings();
 
     // The screen's size in device pixels from its size in twips and the twips per pixel: both
     // rounded to integers (ties to even) and divided, truncating. A fractional twips-per-pixel
@@ -53,11 +62,15 @@ class LensForm : public Form {
     void Form_Activate() override;
     void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override;
     void Form_Paint() override;
+    void Form_KeyDown(int16_t& KeyCode, int16_t Shift) override;
+    void Form_MouseWheel(int16_t Notches, int16_t Shift) override;
     void Form_Unload(int16_t& Cancel) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void cmdDummy_GotFocus();
+    // Moves the factor and the radius by the given steps within their ranges and redraws.
+    void ChangeSettings(int32_t FactorStep, int32_t RadiusStep);
 };
 
 extern FormInstance<LensForm> fLens;

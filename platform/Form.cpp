@@ -192,4 +192,8 @@ int Form::LoadedCount() { return g_loadedCount; }
 
 void Form::Form_MouseMove(int16_t, int16_t, float, float) {}
 
+void Form::Form_KeyDown(int16_t&, int16_t) {}
+
+void Form::Form_MouseWheel(int16_t, int16_t) {}
+
 void Form::Form_Unload(int16_t&) {}

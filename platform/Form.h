@@ -14,6 +14,13 @@
 //   Form_MouseMove for every mouse move over the window (mouse tracking is on), with buttons
 //                  (1 left, 2 right, 4 middle), shift state (1 Shift, 2 Ctrl, 4 Alt) and the
 //                  position in device pixels of the client area;
+//   Form_KeyDown   for a key pressed in any of the form's windows, before the control with the
+//                  focus sees it: the key's code (vbKey… below; keys without one are not told)
+//                  and the shift state; setting KeyCode to 0 keeps the key from the control;
+//   Form_MouseWheel for whole wheel notches over any of the form's windows (positive: turned
+//                  away from the user), with the shift state. Finer wheels and touchpads add up
+//                  their angle until a notch is whole; a horizontal turn counts as a vertical one
+//                  (some set-ups turn Shift with the wheel into one);
 //   Form_Unload    before the window is destroyed; setting Cancel non-zero keeps it loaded.
 //
 // A form with its own device context (SetOwnDC(true) in InitializeComponent) is drawn only
@@ -61,6 +68,15 @@ class Form : public QObject {
     static constexpr int vbNormal = 0;
     static constexpr int vbMaximized = 2;
     static constexpr int vbModal = 1;
+
+    // Key codes for Form_KeyDown; letters and digits are their upper-case ASCII codes.
+    static constexpr int16_t vbKeyReturn = 13;
+    static constexpr int16_t vbKeyEscape = 27;
+    static constexpr int16_t vbKeySpace = 32;
+    static constexpr int16_t vbKeyLeft = 37;
+    static constexpr int16_t vbKeyUp = 38;
+    static constexpr int16_t vbKeyRight = 39;
+    static constexpr int16_t vbKeyDown = 40;
 
     // Creates the window and runs Form_Load; does nothing when already loaded. The handler may
     // unload the form again, in which case IsLoaded() is false afterwards.
@@ -117,6 +133,8 @@ class Form : public QObject {
     virtual void Form_Activate() {}
     virtual void Form_Paint() {}
     virtual void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    virtual void Form_KeyDown(int16_t& KeyCode, int16_t Shift);
+    virtual void Form_MouseWheel(int16_t Notches, int16_t Shift);
     virtual void Form_Unload(int16_t& Cancel);
 
     // Design property: vbMaximized makes the shown window cover the primary screen.

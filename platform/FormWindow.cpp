@@ -1,12 +1,15 @@
 #include "platform/FormWindow.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
 #include <QtMath>
+#include <algorithm>
 #include <cstring>
 
 #include "gdi/Surface.h"
@@ -33,6 +36,32 @@ int16_t ShiftBits(Qt::KeyboardModifiers modifiers) {
     return bits;
 }
 
+// The form's code for a key; 0 for keys the forms are not told about.
+int16_t KeyCode(int key) {
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Form::vbKeyReturn;
+        case Qt::Key_Escape:
+            return Form::vbKeyEscape;
+        case Qt::Key_Space:
+            return Form::vbKeySpace;
+        case Qt::Key_Left:
+            return Form::vbKeyLeft;
+        case Qt::Key_Up:
+            return Form::vbKeyUp;
+        case Qt::Key_Right:
+            return Form::vbKeyRight;
+        case Qt::Key_Down:
+            return Form::vbKeyDown;
+        default:
+            break;
+    }
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<int16_t>(key);
+    return 0;
+}
+
 // Another screen's window of a full-screen form: presents its part of the form's surface and
 // passes the mouse on. It never takes the focus, which stays with the form's own window.
 class ScreenWindow : public QWidget {
@@ -56,6 +85,8 @@ class ScreenWindow : public QWidget {
         win::ButtonPressed(static_cast<uint32_t>(m_owner.property("hWnd").toUInt()));
     }
     void mouseReleaseEvent(QMouseEvent*) override { win::ButtonReleased(); }
+    void keyPressEvent(QKeyEvent* e) override { m_owner.PaneKeyPress(e); }
+    void wheelEvent(QWheelEvent* e) override { m_owner.PaneWheel(e); }
 
   private:
     FormWindow& m_owner;
@@ -129,6 +160,10 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
             win::ButtonPressed(m_form.m_hWnd);
         } else if (e->type() == QEvent::MouseButtonRelease) {
             win::ButtonReleased();
+        } else if (e->type() == QEvent::KeyPress) {
+            if (PaneKeyPress(static_cast<QKeyEvent*>(e))) return true;
+        } else if (e->type() == QEvent::Wheel) {
+            PaneWheel(static_cast<QWheelEvent*>(e));  // the control under the pointer turns too
         }
     }
     if (e->type() == QEvent::Expose && watched == windowHandle()) {
@@ -336,6 +371,28 @@ void FormWindow::PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e) {
     m_lastMove = p;
     m_form.Form_MouseMove(ButtonBits(e->buttons()), ShiftBits(e->modifiers()),
                           static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+bool FormWindow::PaneKeyPress(QKeyEvent* e) {
+    int16_t code = KeyCode(e->key());
+    if (code == 0) return false;
+    m_form.Form_KeyDown(code, ShiftBits(e->modifiers()));
+    return code == 0;
+}
+
+void FormWindow::PaneWheel(QWheelEvent* e) {
+    // Eighths of a degree, 120 to a notch. A turn the other way drops what was left over.
+    constexpr int kNotch = 120;
+    const QPoint angle = e->angleDelta();
+    const int delta =
+        std::clamp(angle.y() != 0 ? angle.y() : angle.x(), -kNotch * 1000, kNotch * 1000);
+    if (delta == 0) return;
+    if ((delta < 0) != (m_wheelAngle < 0)) m_wheelAngle = 0;
+    m_wheelAngle += delta;
+    const int notches = m_wheelAngle / kNotch;
+    if (notches == 0) return;
+    m_wheelAngle -= notches * kNotch;
+    m_form.Form_MouseWheel(static_cast<int16_t>(notches), ShiftBits(e->modifiers()));
 }
 
 void FormWindow::closeEvent(QCloseEvent* e) {

@@ -12,7 +12,9 @@
 #include <vector>
 
 class Form;
+class QKeyEvent;
 class QMouseEvent;
+class QWheelEvent;
 
 class FormWindow : public QWidget {
   public:
@@ -46,6 +48,10 @@ class FormWindow : public QWidget {
     // top-left is `offset` on the surface; a mouse move or button over `pane`.
     void PaintPane(QWidget& pane, QPoint offset, const QRegion& region);
     void PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e);
+    // A key pressed or the wheel turned in any of the form's windows; true when the form kept
+    // the key from the control with the focus.
+    bool PaneKeyPress(QKeyEvent* e);
+    void PaneWheel(QWheelEvent* e);
 
   protected:
     bool event(QEvent* e) override;
@@ -74,6 +80,7 @@ class FormWindow : public QWidget {
     bool m_desktop = false;  // a full-screen form's window: the surface is the desktop
     QPoint m_offset;         // this window's top-left on the surface
     QPointF m_lastMove;      // surface position of the last mouse move
+    int m_wheelAngle = 0;    // wheel angle turned short of a whole notch (1/8 degree)
     std::vector<QPointer<QWidget>> m_panes;  // the other screens' windows
     QRect m_lockedDirty;                     // surface pixels drawn while locked
     QImage m_surface;

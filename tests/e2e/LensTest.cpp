@@ -37,6 +37,16 @@ struct Settings {
     uint32_t mask = 0xFFFFFF;
 };
 
+// A wheel notch (button 4 up, 5 down) or a key (keysym), with or without Shift, and the radius
+// and factor it leads to.
+struct Input {
+    int button = 0;
+    const char* key = nullptr;
+    bool shift = false;
+    int radius = 0;
+    int factor = 0;
+};
+
 void Pause(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
 
 // Polls `done` every 20 ms for up to `ms`.
@@ -265,10 +275,20 @@ class LensEndToEnd : public ::testing::Test {
         EXPECT_EQ(DarkPixels(shot, QRect(190, 60, 30, 40)), 0);  // between labels and buttons
     }
 
-    // One opening: Start, a frame at each point checked against the model (the first saved as
-    // `shotName`), then `exit` closes it.
-    void Open(const Settings& s, const std::vector<QPoint>& points, const std::string& shotName,
-              Exit exit = Exit::ClickAndMove) {
+    void Press(const Input& in) {
+        const KeyCode shift = XKeysymToKeycode(dpy(), XStringToKeysym("Shift_L"));
+        if (in.shift) XTestFakeKeyEvent(dpy(), shift, True, 0);
+        if (in.key) Key(in.key);
+        if (in.button) XTestFakeButtonEvent(dpy(), in.button, True, 0);
+        if (in.button) XTestFakeButtonEvent(dpy(), in.button, False, 0);
+        if (in.shift) XTestFakeKeyEvent(dpy(), shift, False, 0);
+        XSync(dpy(), False);
+    }
+
+    // One opening: Start, a frame at each point, then one after each input at the last point,
+    // checked against the model (the first saved as `shotName`), then `exit` closes it.
+    void Open(Settings s, const std::vector<QPoint>& points, const std::string& shotName,
+              const std::vector<Input>& inputs = {}, Exit exit = Exit::ClickAndMove) {
         MovePointer(OnPanel(254, 36));  // the screen as it is with the pointer resting on Start
         WaitUntilStill();
         const Picture before = Shot();
@@ -285,18 +305,28 @@ class LensEndToEnd : public ::testing::Test {
         EXPECT_EQ(Changed(copy, screen_, panel_), 0);
 
         // The model: the table and mask the program builds, applied pixel by pixel here.
-        mLens::BuildLookUpTable(s.radius, s.convex ? s.factor : 150 - s.factor, s.convex ? -1 : 0);
         mLens::SetColorMask(s.mask);
-        LensModel model(2 * s.radius);
+        auto model = std::make_unique<LensModel>(0);
         QPoint last = PointerAt();
-        for (size_t k = 0; k < points.size(); ++k) {
-            MovePointer(points[k]);
+        for (size_t k = 0; k < points.size() + inputs.size(); ++k) {
+            if (k < points.size()) {
+                MovePointer(points[k]);
+            } else {
+                Press(inputs[k - points.size()]);
+                s.radius = inputs[k - points.size()].radius;
+                s.factor = inputs[k - points.size()].factor;
+            }
             const QPoint at = PointerAt();  // the server keeps it on screen
-            SCOPED_TRACE(testing::Message() << "move " << k << " to " << at.x() << "," << at.y());
-            ASSERT_NE(at, last) << "test points must move the pointer";
+            SCOPED_TRACE(testing::Message() << "step " << k << " at " << at.x() << "," << at.y());
+            ASSERT_TRUE(k >= points.size() || at != last) << "test points must move the pointer";
             last = at;
+            if (k == 0 || k >= points.size()) {
+                mLens::BuildLookUpTable(s.radius, s.convex ? s.factor : 150 - s.factor,
+                                        s.convex ? -1 : 0);
+                model = std::make_unique<LensModel>(2 * s.radius);
+            }
             const int X = at.x() - s.radius, Y = at.y() - s.radius;
-            const Picture lens = model.Frame(copy, X, Y);
+            const Picture lens = model->Frame(copy, X, Y);
             Picture expected = copy, shot;
             for (int b = 0; b < lens.height; ++b)
                 for (int a = 0; a < lens.width; ++a)
@@ -381,13 +411,19 @@ TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereTh
           {200, 150},
           {-40, -30},
           {1500, 2000}},
-         "lens-convex.png");
+         "lens-convex.png",
+         // At the corner: the wheel and the arrows change the factor and the radius.
+         // clang-format off
+         {{4, nullptr, false, 150, 80}, {5, nullptr, true, 125, 80}, {0, "Up", false, 125, 85},
+          {0, "Right", false, 150, 85}, {4, nullptr, true, 175, 85}, {0, "Left", false, 150, 85},
+          {0, "Down", false, 150, 80}, {5, nullptr, true, 125, 80}, {4, nullptr, false, 125, 85}});
+    // clang-format on
     if (HasFatalFailure()) return;
-    ExpectPanelAnswers();  // radius 150 -> 175
+    ExpectPanelAnswers();  // the panel kept radius 125 and factor 85: radius 125 -> 150
 
     ClickPanel(56, 24);  // concave
-    Open(Settings{false, 175, 75, 0xFFFFFF}, {{512, 384}, {W, 10}, {5, H}, {300, 200}},
-         "lens-concave.png", Exit::Escape);
+    Open(Settings{false, 150, 85, 0xFFFFFF}, {{512, 384}, {W, 10}, {5, H}, {300, 200}},
+         "lens-concave.png", {}, Exit::Escape);
     if (HasFatalFailure()) return;
 
     ClickPanel(56, 24);   // convex again
@@ -395,7 +431,7 @@ TEST_F(LensEndToEnd, PanelThenConvexConcaveAndRedLensesMatchTheModelEverywhereTh
     Key("Down");
     Key("Return");
     Pause(200);
-    Open(Settings{true, 175, 75, 0xFF0000}, {{512, 384}, {100, 700}}, "lens-red.png");
+    Open(Settings{true, 150, 85, 0xFF0000}, {{512, 384}, {100, 700}}, "lens-red.png");
     if (HasFatalFailure()) return;
     ExitProgram();
 }
@@ -421,7 +457,7 @@ TEST_F(LensEndToEnd, UnderOpenboxWithADockTheLensCoversTheWholeScreenAndMinimise
     if (HasFatalFailure()) return;
     const int W = kWidth - 1, H = kHeight - 1;
     Open(Settings{}, {{512, 10}, {0, 0}, {W, 0}, {300, 40}, {0, H}, {W, H}, {512, 384}},
-         "lens-openbox.png", Exit::Minimise);
+         "lens-openbox.png", {}, Exit::Minimise);
     if (HasFatalFailure()) return;
     ExpectPanelAnswers();
     ExitProgram();
