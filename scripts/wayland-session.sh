@@ -52,7 +52,8 @@ if [ "${1:-}" != "--inner" ]; then
   if [ "$status" -ne 0 ] && [ -n "${LUCIVANE_KEEP_SESSION_LOG:-}" ]; then
     echo "wayland-session: logs kept in $base/log" >&2
   else
-    rm -rf "$base"
+    grep -q " $base/run/doc " /proc/mounts && umount -l "$base/run/doc" 2>/dev/null
+    rm -rf "$base" || true
   fi
   exit "$status"
 fi
@@ -68,6 +69,8 @@ cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do wait "${pids[i]}" 2>/dev/null || true; done
+  # The document portal, started by the bus, mounts a file system in the runtime directory.
+  fusermount3 -u -z "$XDG_RUNTIME_DIR/doc" 2>/dev/null || true
 }
 trap cleanup EXIT
 
