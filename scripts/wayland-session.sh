@@ -47,7 +47,7 @@ if [ "${1:-}" != "--inner" ]; then
     LANG="${LANG:-C.UTF-8}" LUCIVANE_SESSION_LOG="$base/log" \
     XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland \
     dbus-run-session -- bash "$0" --inner "$size" "$portal" "$pointer" "$@" \
-    3>&2 2>"$base/log/bus.log" || status=$?
+    3>&2 4>&1 >"$base/log/bus.log" 2>&1 || status=$?
   rm -f /tmp/out.png
   if [ "$status" -ne 0 ] && [ -n "${LUCIVANE_KEEP_SESSION_LOG:-}" ]; then
     echo "wayland-session: logs kept in $base/log" >&2
@@ -63,7 +63,7 @@ shift
 size=$1 portal=$2 pointer=$3
 shift 3
 log=$LUCIVANE_SESSION_LOG
-exec 2>&3 3>&-  # the bus daemon's chatter stays in bus.log
+exec 1>&4 2>&3 3>&- 4>&-  # the bus daemon's chatter stays in bus.log
 pids=()
 cleanup() {
   local i
