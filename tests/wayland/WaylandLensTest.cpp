@@ -20,79 +20,12 @@
 
 #include "lens/mLens.h"
 #include "tests/lenswindow/LensModel.h"
+#include "tests/wayland/SwaySession.h"
 #include "tests/wayland/VirtualPointer.h"
 
 namespace {
 
-QByteArray Run(const QString& tool, const QStringList& args) {
-    QProcess p;
-    p.start(tool, args);
-    p.waitForFinished(10000);
-    return p.readAllStandardOutput();
-}
-
-QByteArray Sway(const QString& command) { return Run("swaymsg", {command}); }
-
-bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms) return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-Picture FromImage(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    Picture p(rgb.width(), rgb.height());
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) p.At(x, y) = rgb.pixel(x, y) & 0xFFFFFFu;
-    return p;
-}
-
-QImage ToImage(const Picture& p) {
-    return QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height,
-                  QImage::Format_RGB32)
-        .copy();
-}
-
-// The whole layout as grim captures it.
-Picture Shot() { return FromImage(QImage::fromData(Run("grim", {"-"}), "PNG")); }
-
-long Changed(const Picture& a, const Picture& b) {
-    if (a.width != b.width || a.height != b.height) return -1;
-    long n = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
-    return n;
-}
-
-// Every window in sway's tree: {name, fullscreen, logical rectangle}.
-struct Node {
-    QString name;
-    bool fullscreen;
-    QRect rect;
-};
-void Collect(const QJsonObject& n, std::vector<Node>& out) {
-    if (n.value("type") == "con" || n.value("type") == "floating_con") {
-        const QJsonObject r = n.value("rect").toObject();
-        out.push_back(
-            {n.value("name").toString(), n.value("fullscreen_mode").toInt() != 0,
-             QRect(r["x"].toInt(), r["y"].toInt(), r["width"].toInt(), r["height"].toInt())});
-    }
-    for (const char* key : {"nodes", "floating_nodes"})
-        for (const QJsonValue& c : n.value(key).toArray()) Collect(c.toObject(), out);
-}
-std::vector<Node> Windows() {
-    std::vector<Node> out;
-    Collect(QJsonDocument::fromJson(Run("swaymsg", {"-t", "get_tree"})).object(), out);
-    return out;
-}
-int Fullscreen() {
-    int n = 0;
-    for (const Node& w : Windows()) n += w.fullscreen;
-    return n;
-}
+using namespace sway_session;
 
 struct Case {
     const char* name;
