@@ -11,6 +11,11 @@ namespace {
 
 HandleTable& Objects() { return GdiState::Instance().Objects(); }
 
+std::function<void(const SurfaceView&)>& ScreenReleased() {
+    static std::function<void(const SurfaceView&)> released;
+    return released;
+}
+
 DeviceContext* DcOfType(HDC hdc, DeviceContext::Type type) {
     DeviceContext* dc = Objects().Get<DeviceContext>(hdc);
     return dc != nullptr && dc->GetType() == type ? dc : nullptr;
@@ -42,7 +47,10 @@ BOOL ReleaseSurfaceDC(HDC hdc) {
     return Objects().Erase(hdc) ? 1 : 0;
 }
 
-void SetScreenSource(ScreenSource source) { GdiState::Instance().SetScreen(std::move(source)); }
+void SetScreenSource(ScreenSource source, std::function<void(const SurfaceView&)> released) {
+    GdiState::Instance().SetScreen(std::move(source));
+    ScreenReleased() = std::move(released);
+}
 
 HWND GetDesktopWindow() { return kDesktopWindow; }
 
@@ -54,8 +62,12 @@ HDC GetDC(HWND hWnd) {
 }
 
 int ReleaseDC(HWND /*hWnd*/, HDC hdc) {
-    if (DcOfType(hdc, DeviceContext::Type::Screen) == nullptr) return 0;
-    return Objects().Erase(hdc) ? 1 : 0;
+    DeviceContext* dc = DcOfType(hdc, DeviceContext::Type::Screen);
+    if (dc == nullptr) return 0;
+    const SurfaceView view = dc->View();
+    if (!Objects().Erase(hdc)) return 0;
+    if (ScreenReleased()) ScreenReleased()(view);
+    return 1;
 }
 
 }  // namespace gdi

@@ -42,8 +42,10 @@ BOOL ReleaseSurfaceDC(HDC hdc);
 // The screen as the program should read it (the copy beneath its own lens window). Called
 // once by each GetDC for the screen; the pixels must stay valid until that DC is released.
 // An empty function removes the source.
+// `released` (may be empty) hears of each such DC's ReleaseDC with the view it was given, so the
+// source can tie the pixels' lifetime to the DC.
 using ScreenSource = std::function<SurfaceView()>;
-void SetScreenSource(ScreenSource source);
+void SetScreenSource(ScreenSource source, std::function<void(const SurfaceView&)> released = {});
 
 // A fixed, never-zero handle that stands for the desktop window.
 inline constexpr HWND kDesktopWindow = 0x00010010;

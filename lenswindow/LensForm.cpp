@@ -2,18 +2,19 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
 #include <limits>
 
+#include "gdi/Surface.h"
 #include "lens/mLens.h"
-#include "panel/LensWindow.h"
-#include "panel/MainForm.h"
+#include "lenswindow/LensWindow.h"
+#include "platform/Interaction.h"
 #include "platform/Screen.h"
 #include "platform/WindowServices.h"
-#include "gdi/Surface.h"
 
 FormInstance<LensForm> fLens;
 
@@ -30,6 +31,8 @@ int32_t g_maxY = 0;
 // Cursor hides of the current opening: a re-activation hides once more, and the unload shows
 // as often, so the cursor never stays hidden after the lens closes.
 int g_cursorHides = 0;
+// Where the settings come from: handed over by whoever opens the window.
+LensSettingsSource g_source;
 
 constexpr int16_t kFalse = 0;
 constexpr int16_t kTrue = -1;
@@ -63,10 +66,12 @@ int16_t LensForm::LensConvex() { return g_lensConvex; }
 int32_t LensForm::MaxX() { return g_maxX; }
 int32_t LensForm::MaxY() { return g_maxY; }
 
+void LensForm::SetSettingsSource(LensSettingsSource source) { g_source = std::move(source); }
+
 void LensForm::InitializeComponent(QWidget& window) {
     window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    window.setWindowTitle(QString());
-    SetWindowState(vbMaximized);
+    window.setWindowTitle(QStringLiteral("Lucivane"));
+    SetFullScreen(true);
     SetOwnDC(true);
     // Nothing shows text; the font is part of the design all the same.
     QFont font(QStringLiteral("Tahoma"));
@@ -79,10 +84,7 @@ void LensForm::InitializeComponent(QWidget& window) {
     cmdDummy->installEventFilter(this);
     // Out of sight from the start: the window maps showing the screen copy, and a button drawn
     // at the origin before activation moves it away would be a visible change.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        cmdDummy->move(area.width(), area.height());
-    }
+    cmdDummy->move(QWIDGETSIZE_MAX / 2, QWIDGETSIZE_MAX / 2);
     window.setFocusProxy(cmdDummy);  // tab index 0: the first control takes the focus
 
     SetFrozenScreen(true);  // the surface starts as the screen copy, taken before mapping
@@ -91,6 +93,14 @@ void LensForm::InitializeComponent(QWidget& window) {
 void LensForm::Form_Activate() {
     const gdi::HWND self = hWnd();
     win::SetCapture(self);
+    if (win::GetCapture() != self) {
+        // Another program holds the pointer (the grab was retried for a while): a lens that
+        // cannot follow the mouse would only freeze the screen.
+        Unload();
+        Interaction::MsgBox(QStringLiteral("另一个程序正占用着鼠标，放大镜无法打开。请稍后再试。"),
+                            Interaction::vbExclamation, QStringLiteral("Lucivane"));
+        return;
+    }
     win::ShowCursor(kFalse);
     ++g_cursorHides;
 
@@ -100,11 +110,11 @@ void LensForm::Form_Activate() {
     gdi::SelectClipRgn(formDC, empty);
     gdi::DeleteObject(empty);
 
-    MainForm& panel = *fMain;
-    g_lensConvex = panel.Lens_Convex();
-    g_lensRadius = panel.Lens_Radius();
-    g_frame.LensSize = 2 * panel.Lens_Radius();
-    g_lensFactor = panel.Lens_Convex() != 0 ? panel.Lens_Factor() : 150 - panel.Lens_Factor();
+    const LensSettings settings = g_source.Read ? g_source.Read() : LensSettings{};
+    g_lensConvex = settings.Convex;
+    g_lensRadius = settings.Radius;
+    g_frame.LensSize = 2 * settings.Radius;
+    g_lensFactor = settings.Convex != 0 ? settings.Factor : 150 - settings.Factor;
 
     const int32_t W = DevicePixels(Screen::Width(), Screen::TwipsPerPixelX());
     const int32_t H = DevicePixels(Screen::Height(), Screen::TwipsPerPixelY());
@@ -117,10 +127,10 @@ void LensForm::Form_Activate() {
     g_frame.LensDstDIB.Create(g_frame.LensSize, g_frame.LensSize, 0);
     g_frame.LensSrcDIB.Create(g_frame.LensSize, g_frame.LensSize, 0);
 
-    if (panel.Lens_UpdateLookUpTable() != 0) {
+    if (g_source.UpdateLookUpTable && g_source.UpdateLookUpTable() != 0) {
         mLens::BuildLookUpTable(g_lensRadius, g_lensFactor, g_lensConvex);
     }
-    mLens::SetColorMask(panel.Lens_ColorMask());
+    mLens::SetColorMask(settings.ColorMask);
 
     g_maxX = g_frame.DesktopDIB.Width() - 1;
     g_maxY = g_frame.DesktopDIB.Height() - 1;
@@ -161,10 +171,20 @@ void LensForm::Form_Unload(int16_t&) {
 
 bool LensForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == cmdDummy && e->type() == QEvent::FocusIn) cmdDummy_GotFocus();
+    if (watched == cmdDummy && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        // As a click followed by a move: the capture goes, then the window closes.
+        win::ReleaseCapture();
+        Unload();
+        return true;
+    }
     return Form::eventFilter(watched, e);
 }
 
-void ShowLensWindow(Form& owner) { fLens->Show(Form::vbModal, &owner); }
+void ShowLensWindow(Form& owner, LensSettingsSource source) {
+    LensForm::SetSettingsSource(std::move(source));
+    fLens->Show(Form::vbModal, &owner);
+}
 
 void UnloadLensWindow() {
     if (fLens.Exists()) fLens->Unload();

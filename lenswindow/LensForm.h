@@ -1,20 +1,23 @@
 #pragma once
 // fLens: the full-screen lens window. Shown modally by the control panel's Start; on activation
 // it takes the mouse capture, hides the cursor, blocks its own painting with an empty clip
-// region, reads the lens settings from fMain, copies the screen, prepares the lens surfaces,
+// region, reads the lens settings from its opener, copies the screen, prepares the lens surfaces,
 // rebuilds the look-up table when the settings changed and stores the colour mask. Each mouse
 // move then draws one lens frame centred on the (clamped) mouse position; the first move
 // without the capture unloads the window, which paints the screen copy over the last lens,
 // releases its surfaces and shows the cursor again.
 //
-// The window has no border and no caption, is maximised, and draws only through its own
-// persistent device context, whose surface starts as the screen copy: until the first move the
-// screen keeps showing what it showed. Coordinates are device pixels of the primary screen.
+// The window has no border and no caption, covers every screen in full-screen state, and draws
+// only through its own persistent device context, whose surface starts as the screen copy:
+// until the first move the screen keeps showing what it showed. Coordinates are device pixels
+// of the desktop (the bounding box of all screens). A grab that cannot be had closes the window
+// again with a message; Escape closes it as a click followed by a move does.
 
 #include <QPointer>
 #include <cstdint>
 
 #include "lens/LensFrame.h"
+#include "lenswindow/LensWindow.h"
 #include "platform/Form.h"
 #include "platform/FormInstance.h"
 
@@ -38,6 +41,9 @@ class LensForm : public Form {
     // value (scale factor 2 gives 7.5) divides exactly instead, rounded. 0 when either is not
     // positive.
     static int32_t DevicePixels(double Twips, double TwipsPerPixel);
+
+    // Where the next activations read the settings (ShowLensWindow hands it over).
+    static void SetSettingsSource(LensSettingsSource source);
 
     // The focus holder, moved just beyond the bottom-right corner of the screen; while loaded.
     QPointer<QPushButton> cmdDummy;

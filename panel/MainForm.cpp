@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "lenswindow/LensWindow.h"
 #include "panel/CaptionButton.h"
 #include "panel/LensIcon.h"
-#include "panel/LensWindow.h"
 #include "panel/RestoreForm.h"
 #include "platform/Interaction.h"
 #include "platform/Program.h"
@@ -122,7 +122,7 @@ void MainForm::Form_Unload(int16_t&) {
     fMain.Release();
 }
 
-void MainForm::cmdStart_Click() { ShowLensWindow(*this); }
+void MainForm::cmdStart_Click() { ShowLensWindow(*this, LensSource()); }
 
 void MainForm::cmdExit_Click() { Unload(); }
 
@@ -177,4 +177,27 @@ int16_t MainForm::Lens_UpdateLookUpTable() {
         return -1;
     }
     return 0;
+}
+
+LensSettingsSource MainForm::LensSource() {
+    QPointer<MainForm> self(this);
+    LensSettingsSource source;
+    source.Read = [self] {
+        LensSettings s;
+        if (!self) return s;
+        s.Convex = self->Lens_Convex();
+        s.Radius = self->Lens_Radius();
+        s.Factor = self->Lens_Factor();
+        s.ColorMask = self->Lens_ColorMask();
+        return s;
+    };
+    source.UpdateLookUpTable = [self]() -> int16_t {
+        return self ? self->Lens_UpdateLookUpTable() : 0;
+    };
+    source.Changed = [self](const LensSettings& s) {
+        if (!self || !self->sbRadius || !self->sbFactor) return;
+        self->sbRadius->setValue(s.Radius);
+        self->sbFactor->setValue(s.Factor);
+    };
+    return source;
 }

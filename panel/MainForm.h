@@ -1,8 +1,8 @@
 #pragma once
 // fMain: the control panel and the program's start-up window. It holds the lens settings
 // (radius, factor, convex or concave, colour mask), hands them to the lens window through the
-// five read-only Lens_ properties, opens the lens window, repaints the desktop on request
-// through fRestore, hosts the link bar and ends the program when it is closed.
+// five read-only Lens_ properties (LensSource), opens the lens window, repaints the desktop on
+// request through fRestore, hosts the link bar and ends the program when it is closed.
 //
 // Layout (client 300 × 232 pixels, Tahoma 8.25 pt), in tab order:
 //   cmdStart 224,16,60,41   cmdExit 224,80,60,25   chkConvex 48,16,130,16
@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 
+#include "lenswindow/LensWindow.h"
 #include "platform/Form.h"
 #include "platform/FormInstance.h"
 
@@ -42,6 +43,10 @@ class MainForm : public Form {
     // True when radius, factor or convex state differ from the values remembered at the
     // previous True answer (all 0 at first); a True answer remembers the current values.
     int16_t Lens_UpdateLookUpTable();
+
+    // The settings as the lens window reads them: through the Lens_ properties, in their order;
+    // changes made in the lens window come back to the bars.
+    LensSettingsSource LensSource();
 
     // The controls, while the form is loaded.
     QPointer<QPushButton> cmdStart;

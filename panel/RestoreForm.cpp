@@ -7,5 +7,5 @@ FormInstance<RestoreForm> fRestore;
 void RestoreForm::InitializeComponent(QWidget& window) {
     window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Lucivane"));
-    SetWindowState(vbMaximized);
+    SetFullScreen(true);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// fRestore: a blank, borderless window covering the screen. Showing and hiding it at once makes
-// every window beneath it, the desktop included, repaint itself.
+// fRestore: a blank, borderless window covering every screen (full-screen, above docks). Showing
+// and hiding it at once makes every window beneath it, the desktop included, repaint itself.
 
 #include "platform/Form.h"
 #include "platform/FormInstance.h"

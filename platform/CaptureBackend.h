@@ -30,6 +30,10 @@ class CaptureBackend {
         return false;
     }
 
+    // Keeps the top-level `window` (its native window exists, not yet mapped) out of task lists
+    // and pagers.
+    virtual void KeepOutOfTaskList(QWidget& window) { (void)window; }
+
     // The backend in use: the installed one, else the X11 one on xcb, else a ScriptedCapture
     // whose grabs succeed.
     static CaptureBackend& Current();

@@ -6,11 +6,11 @@
 #include <QWindow>
 #include <unordered_map>
 
+#include "gdi/Surface.h"
 #include "platform/FormWindow.h"
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "gdi/Surface.h"
 
 namespace {
 
@@ -67,28 +67,29 @@ void Form::Show(int Modal, Form* OwnerForm) {
     const bool modal = Modal == vbModal;
     if (modal && m_modalLoop) return;  // already shown modally
 
-    if (modal && !m_window->isVisible()) {
-        m_window->setWindowModality(Qt::ApplicationModal);
-        if (OwnerForm && OwnerForm != this && OwnerForm->m_window) {
-            m_window->winId();
-            OwnerForm->m_window->winId();
-            m_window->windowHandle()->setTransientParent(OwnerForm->m_window->windowHandle());
-        }
-    }
-    if (m_windowState == vbMaximized) {
+    if (modal && !m_window->isVisible()) m_window->setWindowModality(Qt::ApplicationModal);
+    const bool mapping = !m_window->isVisible();
+    if (m_fullScreen && mapping) {
+        m_window->CoverDesktop();
+    } else if (m_windowState == vbMaximized) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
     m_window->FitSurface();
-    if (m_frozenScreen && !m_window->isVisible()) {
+    if (m_frozenScreen && mapping) {
         // The screen as it is before this window maps; the window starts out showing it.
         FreezeScreen();
         m_window->FillSurface(ScreenCopy::FrozenImage());
     }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);
-    m_window->show();
+    if (OwnerForm && OwnerForm != this && OwnerForm->m_window && mapping) {
+        m_window->winId();
+        OwnerForm->m_window->winId();
+        m_window->windowHandle()->setTransientParent(OwnerForm->m_window->windowHandle());
+    }
+    m_window->ShowPanes();
     if (!modal) return;
     // Show may already have run handlers that hid or unloaded the form.
     if (!self || !m_window || !m_window->isVisible()) return;

@@ -23,12 +23,19 @@
 // surface. Such a form gets Form_Paint after each activation, after a resize and from
 // Refresh(), never for the presentation of its own drawing.
 //
+// A full-screen form (SetFullScreen(true)) covers the whole desktop (platform/Desktop.h): its
+// window goes full-screen on the primary screen, and one more full-screen window is made on each
+// other screen. Full-screen state, never maximised, so docks and panels are covered; out of task
+// lists and pagers; transient for the owner. Its surface is desktop-sized, each window presents
+// its part, and Form_MouseMove positions from any of them are desktop device pixels. Once
+// activated, a window-manager action (minimise, another window activated, a desktop switch)
+// ends the capture and sends a move at the last position, so the form sees the loss at once.
+//
 // A form that covers the screen and must not see itself in it (the lens window) also calls
-// SetFrozenScreen(true) in InitializeComponent: Show then takes a copy of the screen before
-// the window maps (ScreenCopy::Freeze), the screen DC (GetDC(0)) reads that copy while the
-// form is loaded, and the window surface starts as that copy, device pixel (0, 0) of the
-// surface being (0, 0) of the primary screen; so mapping the window changes nothing on screen.
-// The copy is dropped when the form unloads.
+// SetFrozenScreen(true) in InitializeComponent: Show then takes a copy of the desktop before
+// the windows map (ScreenCopy::Freeze), the screen DC (GetDC(0)) reads that copy while the
+// form is loaded, and the window surface starts as that copy, so mapping the windows changes
+// nothing on screen. The copy is dropped when the form unloads.
 //
 // Mouse capture (see platform/WindowServices.h): a button pressed over a form window captures
 // the mouse for it, a release ends the capture, and so do a lost activation and the window's
@@ -116,6 +123,10 @@ class Form : public QObject {
     void SetWindowState(int state) { m_windowState = state; }
     int WindowState() const { return m_windowState; }
 
+    // Design property: the form covers every screen, one full-screen window per screen.
+    void SetFullScreen(bool fullScreen) { m_fullScreen = fullScreen; }
+    bool FullScreen() const { return m_fullScreen; }
+
     // Design property: the form draws through its own persistent device context.
     void SetOwnDC(bool ownDC) { m_ownDC = ownDC; }
     bool OwnDC() const { return m_ownDC; }
@@ -137,6 +148,7 @@ class Form : public QObject {
     uint32_t m_hWnd = 0;
     int m_windowState = vbNormal;
     bool m_ownDC = false;
+    bool m_fullScreen = false;
     bool m_frozenScreen = false;
     bool m_screenFrozen = false;  // this form holds a ScreenCopy::Freeze
     QPointer<QEventLoop> m_modalLoop;

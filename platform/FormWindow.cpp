@@ -4,14 +4,16 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 #include <QtMath>
 #include <cstring>
 
+#include "gdi/Surface.h"
 #include "platform/CaptureBackend.h"
+#include "platform/Desktop.h"
 #include "platform/Form.h"
 #include "platform/WindowServices.h"
-#include "gdi/Surface.h"
 
 namespace {
 
@@ -31,6 +33,44 @@ int16_t ShiftBits(Qt::KeyboardModifiers modifiers) {
     return bits;
 }
 
+// Another screen's window of a full-screen form: presents its part of the form's surface and
+// passes the mouse on. It never takes the focus, which stays with the form's own window.
+class ScreenWindow : public QWidget {
+  public:
+    ScreenWindow(FormWindow& owner, QPoint offset)
+        : QWidget(&owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+          m_owner(owner),
+          m_offset(offset) {
+        setMouseTracking(true);
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setWindowTitle(owner.windowTitle());
+    }
+    QPoint Offset() const { return m_offset; }
+
+  protected:
+    void paintEvent(QPaintEvent* e) override { m_owner.PaintPane(*this, m_offset, e->region()); }
+    void mouseMoveEvent(QMouseEvent* e) override { m_owner.PaneMouseMove(*this, m_offset, e); }
+    void mousePressEvent(QMouseEvent*) override {
+        win::ButtonPressed(static_cast<uint32_t>(m_owner.property("hWnd").toUInt()));
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { win::ButtonReleased(); }
+
+  private:
+    FormWindow& m_owner;
+    QPoint m_offset;
+};
+
+// Full-screen on `part`'s screen, out of task lists, before the window maps.
+void PlaceFullScreen(QWidget& window, const Desktop::Part& part) {
+    window.setScreen(part.screen);
+    window.setGeometry(part.screen->geometry());
+    window.setWindowState(Qt::WindowFullScreen);
+    window.winId();
+    CaptureBackend::Current().KeepOutOfTaskList(window);
+}
+
 }  // namespace
 
 FormWindow::FormWindow(Form& form) : QWidget(nullptr, Qt::Window), m_form(form) {
@@ -48,6 +88,7 @@ bool FormWindow::event(QEvent* e) {
                 windowHandle()->installEventFilter(this);
                 m_filterInstalled = true;
             }
+            setProperty("hWnd", m_form.m_hWnd);
             m_activatePending = true;
             m_deactivated = false;
             if (windowHandle() && windowHandle()->isExposed()) ActivateLater();
@@ -56,9 +97,15 @@ bool FormWindow::event(QEvent* e) {
             if (!m_activatePending) m_deactivated = true;
             // Losing activation (another program, another window) ends the capture.
             win::CaptureBroken(m_form.m_hWnd);
+            if (m_desktop && !m_activatePending) LostToWindowManager();
+            break;
+        case QEvent::WindowStateChange:
+            if (m_desktop && (windowState() & Qt::WindowMinimized)) LostToWindowManager();
             break;
         case QEvent::Hide:
             win::CaptureBroken(m_form.m_hWnd);
+            for (auto& pane : m_panes)
+                if (pane) pane->hide();
             break;
         case QEvent::WindowActivate:
             if (m_deactivated && !m_activatePending && isVisible()) {
@@ -82,9 +129,12 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
             win::ButtonReleased();
         }
     }
-    if (e->type() == QEvent::Expose && watched == windowHandle() && m_activatePending &&
-        windowHandle()->isExposed()) {
-        ActivateLater();
+    if (e->type() == QEvent::Expose && watched == windowHandle()) {
+        if (m_activatePending && windowHandle()->isExposed()) {
+            ActivateLater();
+        } else if (m_desktop && !m_activatePending && !windowHandle()->isExposed() && isVisible()) {
+            LostToWindowManager();  // unmapped by the window manager: another desktop
+        }
     }
     return QWidget::eventFilter(watched, e);
 }
@@ -112,23 +162,68 @@ void FormWindow::PaintLater() {
         Qt::QueuedConnection);
 }
 
+void FormWindow::LostToWindowManager() {
+    win::CaptureBroken(m_form.m_hWnd);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_form.m_window == this && isVisible())
+                m_form.Form_MouseMove(0, 0, static_cast<float>(m_lastMove.x()),
+                                      static_cast<float>(m_lastMove.y()));
+        },
+        Qt::QueuedConnection);
+}
+
+void FormWindow::CoverDesktop() {
+    for (auto& pane : m_panes) delete pane.data();
+    m_panes.clear();
+    m_desktop = true;
+    const std::vector<Desktop::Part> parts = Desktop::Parts();
+    if (parts.empty()) return;
+    PlaceFullScreen(*this, parts[0]);
+    m_offset = parts[0].device.topLeft();
+    for (size_t i = 1; i < parts.size(); ++i) {
+        auto* pane = new ScreenWindow(*this, parts[i].device.topLeft());
+        PlaceFullScreen(*pane, parts[i]);
+        pane->windowHandle()->setTransientParent(windowHandle());
+        m_panes.emplace_back(pane);
+    }
+}
+
+void FormWindow::ShowPanes() {
+    for (auto& pane : m_panes)
+        if (pane) pane->show();
+    show();
+    if (m_desktop) {
+        // Without a window manager nobody else hands the focus over (Escape needs it).
+        raise();
+        activateWindow();
+    }
+}
+
 void FormWindow::paintEvent(QPaintEvent* e) {
     if (!m_hDC) {
         m_form.Form_Paint();
         return;
     }
+    PaintPane(*this, m_offset, e->region());
+}
+
+void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) {
+    if (!m_hDC) return;
     // Only copy: the form's drawing already went into the surface.
-    QPainter p(this);
-    const qreal ratio = m_surface.devicePixelRatio();
-    for (const QRect& r : e->region()) {
-        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+    QPainter p(&pane);
+    const qreal ratio = pane.devicePixelRatioF();
+    for (const QRect& r : region) {
+        const QRectF source(offset.x() + r.x() * ratio, offset.y() + r.y() * ratio,
+                            r.width() * ratio, r.height() * ratio);
         p.drawImage(QRectF(r), m_surface, source);
     }
 }
 
 void FormWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (!m_hDC) return;
+    if (!m_hDC || m_desktop) return;
     const QSize before = m_surface.size();
     FitSurface();
     if (m_surface.size() != before && isVisible()) PaintLater();
@@ -136,8 +231,9 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
 
 void FormWindow::CreateSurface() {
     if (m_hDC) return;
-    m_hDC = gdi::CreateSurfaceDC(
-        {}, [this](const gdi::RECT& r) { Present(r.left, r.top, r.right, r.bottom); });
+    m_hDC = gdi::CreateSurfaceDC({}, [this](const gdi::RECT& r) {
+        Present(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+    });
     if (!m_hDC) return;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -147,8 +243,9 @@ void FormWindow::CreateSurface() {
 void FormWindow::FitSurface() {
     if (!m_hDC) return;
     const qreal ratio = devicePixelRatioF();
-    const QSize device(qCeil(width() * ratio), qCeil(height() * ratio));
-    if (m_surface.size() == device && m_surface.devicePixelRatio() == ratio) return;
+    const QSize device = m_desktop ? Desktop::Bounds().size()
+                                   : QSize(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (m_surface.size() == device) return;
     QImage next(device, QImage::Format_RGB32);
     next.fill(palette().color(QPalette::Window));
     if (!m_surface.isNull()) {
@@ -156,7 +253,6 @@ void FormWindow::FitSurface() {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(QPoint(0, 0), m_surface);
     }
-    next.setDevicePixelRatio(ratio);
     m_surface = std::move(next);
     gdi::UpdateSurfaceDC(m_hDC, {reinterpret_cast<uint32_t*>(m_surface.bits()), m_surface.width(),
                                  m_surface.height()});
@@ -184,36 +280,47 @@ void FormWindow::FillSurface(const QImage& image) {
 void FormWindow::SetUpdateLocked(bool locked) {
     if (m_updateLocked == locked) return;
     m_updateLocked = locked;
-    if (!locked && !m_lockedDirty.isEmpty()) update(m_lockedDirty);
+    const QRect dirty = m_lockedDirty;
     m_lockedDirty = QRect();
+    if (!locked && !dirty.isEmpty()) Present(dirty);
 }
 
-void FormWindow::Present(int left, int top, int right, int bottom) {
-    // Device pixels to the logical pixels update() takes, rounded outwards.
-    const qreal ratio = m_surface.devicePixelRatio();
-    const int x0 = qFloor(left / ratio), y0 = qFloor(top / ratio);
-    const int x1 = qCeil(right / ratio), y1 = qCeil(bottom / ratio);
-    if (x1 <= x0 || y1 <= y0) return;
-    const QRect r(x0, y0, x1 - x0, y1 - y0);
+void FormWindow::Present(const QRect& device) {
+    if (device.isEmpty()) return;
     if (m_updateLocked) {
-        m_lockedDirty |= r;
-    } else {
-        update(r);
+        m_lockedDirty |= device;
+        return;
     }
+    // Surface pixels to the logical pixels update() takes, rounded outwards, in each window.
+    const auto show = [&device](QWidget& pane, QPoint offset) {
+        const qreal ratio = pane.devicePixelRatioF();
+        const QRect local = device.translated(-offset);
+        const int x0 = qFloor(local.left() / ratio), y0 = qFloor(local.top() / ratio);
+        const int x1 = qCeil((local.right() + 1) / ratio), y1 = qCeil((local.bottom() + 1) / ratio);
+        const QRect r = QRect(x0, y0, x1 - x0, y1 - y0) & pane.rect();
+        if (!r.isEmpty()) pane.update(r);
+    };
+    show(*this, m_offset);
+    for (auto& pane : m_panes)
+        if (pane) show(*pane, static_cast<ScreenWindow*>(pane.data())->Offset());
 }
 
-void FormWindow::mouseMoveEvent(QMouseEvent* e) {
-    const qreal ratio = devicePixelRatioF();
+void FormWindow::mouseMoveEvent(QMouseEvent* e) { PaneMouseMove(*this, m_offset, e); }
+
+void FormWindow::PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e) {
+    const qreal ratio = pane.devicePixelRatioF();
     QPointF p = e->position() * ratio;
     if (ratio != 1.0) {
         // Logical positions are rounded: take the device pixel from the window system when it
         // agrees with the event (the pointer may have moved on since).
         int x = 0, y = 0;
-        if (CaptureBackend::Current().PointerInWindow(*this, x, y) &&
+        if (CaptureBackend::Current().PointerInWindow(pane, x, y) &&
             qAbs(x / ratio - e->position().x()) <= 0.5 &&
             qAbs(y / ratio - e->position().y()) <= 0.5)
             p = QPointF(x, y);
     }
+    p += offset;
+    m_lastMove = p;
     m_form.Form_MouseMove(ButtonBits(e->buttons()), ShiftBits(e->modifiers()),
                           static_cast<float>(p.x()), static_cast<float>(p.y()));
 }

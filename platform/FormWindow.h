@@ -1,11 +1,18 @@
 #pragma once
 // The Qt window behind a loaded Form: turns Qt's events into the form's handlers.
+//
+// A full-screen form has one window per screen: this one on the primary screen (it holds the
+// controls and the focus) and a ScreenWindow on each other screen. Each presents its part of the
+// one surface and reports mouse positions in the surface's (desktop) device pixels.
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
 class Form;
+class QMouseEvent;
 
 class FormWindow : public QWidget {
   public:
@@ -17,7 +24,8 @@ class FormWindow : public QWidget {
 
     // The window surface and its persistent DC (forms with their own DC only).
     void CreateSurface();
-    // Matches the surface to the client area in device pixels, keeping what fits.
+    // Matches the surface to the client area (a full-screen form: the desktop) in device
+    // pixels, keeping what fits.
     void FitSurface();
     void ReleaseSurface();
     // Copies `image` into the surface at device pixel (0, 0), as far as both reach.
@@ -26,6 +34,17 @@ class FormWindow : public QWidget {
     void SetUpdateLocked(bool locked);
     uint32_t SurfaceDC() const { return m_hDC; }
     QImage* SurfaceImage() { return m_hDC ? &m_surface : nullptr; }
+
+    // Places this window full-screen on the primary screen and makes one window for each other
+    // screen; before the first show.
+    void CoverDesktop();
+    // Shows the other screens' windows, then this one (which takes the focus).
+    void ShowPanes();
+
+    // For the windows of a full-screen form: a part of the surface painted into `pane`, whose
+    // top-left is `offset` on the surface; a mouse move or button over `pane`.
+    void PaintPane(QWidget& pane, QPoint offset, const QRegion& region);
+    void PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e);
 
   protected:
     bool event(QEvent* e) override;
@@ -38,7 +57,10 @@ class FormWindow : public QWidget {
   private:
     void ActivateLater();
     void PaintLater();
-    void Present(int left, int top, int right, int bottom);
+    // The window manager took the window away (minimised, another window activated, another
+    // desktop): the capture ends and the form hears a move at the last position.
+    void LostToWindowManager();
+    void Present(const QRect& device);
 
     Form& m_form;
     // Set by a show; the first exposure afterwards activates the form.
@@ -48,7 +70,11 @@ class FormWindow : public QWidget {
     bool m_deactivated = false;
     bool m_filterInstalled = false;
     bool m_updateLocked = false;
-    QRect m_lockedDirty;  // logical pixels drawn while locked
+    bool m_desktop = false;  // a full-screen form's window: the surface is the desktop
+    QPoint m_offset;         // this window's top-left on the surface
+    QPointF m_lastMove;      // surface position of the last mouse move
+    std::vector<QPointer<QWidget>> m_panes;  // the other screens' windows
+    QRect m_lockedDirty;                     // surface pixels drawn while locked
     QImage m_surface;
     uint32_t m_hDC = 0;
 };

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/Desktop.h"
+
 namespace {
 
 QScreen* Primary() {
@@ -25,12 +27,6 @@ double Screen::TwipsPerPixelY() {
     return s ? TwipsPerPixel(s->logicalDotsPerInchY(), s->devicePixelRatio()) : 0.0;
 }
 
-double Screen::Width() {
-    QScreen* s = Primary();
-    return s ? s->geometry().width() * s->devicePixelRatio() * TwipsPerPixelX() : 0.0;
-}
+double Screen::Width() { return Desktop::Bounds().width() * TwipsPerPixelX(); }
 
-double Screen::Height() {
-    QScreen* s = Primary();
-    return s ? s->geometry().height() * s->devicePixelRatio() * TwipsPerPixelY() : 0.0;
-}
+double Screen::Height() { return Desktop::Bounds().height() * TwipsPerPixelY(); }

@@ -1,23 +1,23 @@
 #include "platform/ScreenCopy.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <array>
+#include <vector>
 
 #include "gdi/Surface.h"
+#include "platform/Desktop.h"
 
 namespace {
 
 struct State {
     std::function<QImage()> source;
-    QImage frozen;
+    std::function<QImage(const QRect&)> platform;
+    std::shared_ptr<const QImage> frozen;
+    // The copies screen DCs read, each kept until its DC is released.
+    std::vector<std::shared_ptr<const QImage>> lent;
     int freezes = 0;
-    // Fresh copies handed to screen DCs. A DC reads its pixels until ReleaseDC, which the
-    // copy does not hear about, so the last few stay alive; the program holds one screen DC
-    // at a time.
-    std::array<QImage, 4> fresh;
-    size_t next = 0;
     bool installed = false;
 };
 
@@ -38,21 +38,44 @@ QImage Normalised(QImage image) {
     return image;
 }
 
-gdi::SurfaceView ViewOf(const QImage& image) {
-    if (image.isNull()) return {};
-    // Never detach: DCs already handed out keep pointing at these pixels. RGB32 rows are
-    // 4 × width bytes, so the view is packed.
-    auto* pixels = const_cast<uchar*>(image.constBits());
-    return {reinterpret_cast<uint32_t*>(pixels), image.width(), image.height()};
+// Each screen's own grab, put together at its place on the desktop.
+QImage QtScreensCopy() {
+    const QRect bounds = Desktop::Bounds();
+    if (bounds.isEmpty()) return {};
+    QImage desktop(bounds.size(), QImage::Format_RGB32);
+    desktop.fill(0);
+    QPainter p(&desktop);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const Desktop::Part& part : Desktop::Parts()) {
+        QImage shot = part.screen->grabWindow(0).toImage();
+        shot.setDevicePixelRatio(1.0);
+        p.drawImage(part.device, shot);
+    }
+    p.end();
+    return Normalised(std::move(desktop));
+}
+
+uint32_t* PixelsOf(const QImage& image) {
+    // Never detach: the DC writes and reads these very pixels.
+    return reinterpret_cast<uint32_t*>(const_cast<uchar*>(image.constBits()));
 }
 
 gdi::SurfaceView ScreenForDc() {
     State& s = S();
-    if (s.freezes > 0) return ViewOf(s.frozen);
-    QImage& slot = s.fresh[s.next];
-    s.next = (s.next + 1) % s.fresh.size();
-    slot = ScreenCopy::Take();
-    return ViewOf(slot);
+    auto image = s.freezes > 0 ? s.frozen : std::make_shared<const QImage>(ScreenCopy::Take());
+    if (!image || image->isNull()) return {};
+    s.lent.push_back(image);
+    // RGB32 rows are 4 × width bytes, so the view is packed.
+    return {PixelsOf(*image), image->width(), image->height()};
+}
+
+void ScreenDcReleased(const gdi::SurfaceView& view) {
+    auto& lent = S().lent;
+    for (auto it = lent.begin(); it != lent.end(); ++it)
+        if (PixelsOf(**it) == view.pixels) {
+            lent.erase(it);
+            return;
+        }
 }
 
 }  // namespace
@@ -61,32 +84,38 @@ QImage ScreenCopy::Take() {
     State& s = S();
     if (s.source) return Normalised(s.source());
     if (!QGuiApplication::instance()) return {};
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return {};
-    // On xcb this reads the root window in device pixels.
-    return Normalised(screen->grabWindow(0).toImage());
+    if (!s.platform && QGuiApplication::platformName() == "xcb") s.platform = X11RootCopy;
+    if (s.platform) {
+        QImage copy = s.platform(Desktop::Bounds());
+        if (!copy.isNull()) return copy;
+    }
+    return QtScreensCopy();
 }
 
 void ScreenCopy::SetSource(std::function<QImage()> source) { S().source = std::move(source); }
 
+void ScreenCopy::SetPlatformSource(std::function<QImage(const QRect&)> source) {
+    S().platform = std::move(source);
+}
+
 void ScreenCopy::Freeze() {
     State& s = S();
-    if (s.freezes++ == 0) s.frozen = Take();
+    if (s.freezes++ == 0) s.frozen = std::make_shared<const QImage>(Take());
 }
 
 void ScreenCopy::Thaw() {
     State& s = S();
     if (s.freezes == 0) return;
-    if (--s.freezes == 0) s.frozen = QImage();
+    if (--s.freezes == 0) s.frozen.reset();
 }
 
 bool ScreenCopy::Frozen() { return S().freezes > 0; }
 
-QImage ScreenCopy::FrozenImage() { return S().freezes > 0 ? S().frozen : QImage(); }
+QImage ScreenCopy::FrozenImage() { return S().freezes > 0 && S().frozen ? *S().frozen : QImage(); }
 
 void ScreenCopy::Install() {
     State& s = S();
     if (s.installed) return;
     s.installed = true;
-    gdi::SetScreenSource(ScreenForDc);
+    gdi::SetScreenSource(ScreenForDc, ScreenDcReleased);
 }

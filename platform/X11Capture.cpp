@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QThread>
 #include <QWidget>
+#include <cstring>
 
 #include "platform/CaptureBackend.h"
 #include "platform/WindowServices.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr uint16_t kPointerEvents =
     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
 // How long a grab is retried while another client holds the pointer.
-constexpr int kRetryMs = 200;
+constexpr int kRetryMs = 1000;
 
 class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
   public:
@@ -105,7 +106,28 @@ class X11Capture : public CaptureBackend, public QAbstractNativeEventFilter {
         return false;
     }
 
+    void KeepOutOfTaskList(QWidget& window) override {
+        const auto target = static_cast<xcb_window_t>(window.winId());
+        const xcb_atom_t state = Atom("_NET_WM_STATE");
+        const xcb_atom_t skip[] = {Atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                   Atom("_NET_WM_STATE_SKIP_PAGER")};
+        if (!target || !state || !skip[0] || !skip[1]) return;
+        // Qt keeps the states it finds on the window when it adds its own at mapping.
+        xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, target, state, XCB_ATOM_ATOM, 32, 2,
+                            skip);
+        xcb_flush(m_connection);
+    }
+
   private:
+    xcb_atom_t Atom(const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        free(reply);
+        return atom;
+    }
+
     // A round trip: every request sent before has been carried out.
     void Sync() {
         free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -16,6 +17,8 @@
 #include <fstream>
 #include <limits>
 
+#include "gdi/Gdi.h"
+#include "gdi/Surface.h"
 #include "lenswindow/LensForm.h"
 #include "panel/MainForm.h"
 #include "platform/CaptureBackend.h"
@@ -23,8 +26,6 @@
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
-#include "gdi/Gdi.h"
-#include "gdi/Surface.h"
 #include "tests/lenswindow/LensModel.h"
 
 namespace {
@@ -98,6 +99,7 @@ class LensWindowTest : public ::testing::Test {
     // Shows the lens window modeless, so the test keeps control; `beforeActivation` runs while
     // the activation is still pending.
     void OpenLens(const std::function<void()>& beforeActivation = {}) {
+        LensForm::SetSettingsSource(fMain->LensSource());
         fLens->Show(0, &*fMain);
         shown = screen;
         if (beforeActivation) beforeActivation();
@@ -312,31 +314,49 @@ TEST_F(LensWindowTest, TableIsBuiltOnlyWhenTheSettingsChangeAndTheColourIsUsed) 
     }
 }
 
-TEST_F(LensWindowTest, CursorIsHiddenWhileOpenAndShownAfterwardsAlsoAfterReactivation) {
+TEST_F(LensWindowTest, CursorHiddenWhileOpenAndEveryWayOutGivesPointerAndCursorBack) {
     Settings(50, 75, true, 0);
+    const auto expectClosed = [&](const char* how) {
+        for (int i = 0; i < 100 && Open(); ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_FALSE(Open()) << how;
+        EXPECT_EQ(win::CursorCount(), 0) << how;
+        EXPECT_FALSE(capture->Grabbed()) << how;
+    };
     OpenLens();
     EXPECT_EQ(win::CursorCount(), -1);
     EXPECT_TRUE(capture->Grabbed());
     MoveAndCheck(120, 130);
-    // Losing activation drops the capture; coming back repeats the activation: a new capture,
-    // one more hide, a new screen copy and new surfaces.
-    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
-    QApplication::sendEvent(fLens->Window(), &deactivate);
-    win::CaptureBroken(fLens->hWnd());
-    const gdi::HBITMAP before = LensForm::Frame().DesktopDIB.hDIB();
-    QApplication::sendEvent(fLens->Window(), &activate);
-    WaitForActivation();
-    EXPECT_EQ(win::CursorCount(), -2);
-    EXPECT_NE(LensForm::Frame().DesktopDIB.hDIB(), before);
-    model = std::make_unique<LensModel>(LensForm::Frame().LensSize);
+    ClickAndMove();
+    expectClosed("click and move");
+
+    // Another window activated: closed without waiting for a move.
+    OpenLens();
     MoveAndCheck(500, 330);
-    ClickAndMove();
-    EXPECT_FALSE(Open());
-    EXPECT_EQ(win::CursorCount(), 0);
-    OpenLens();  // a second opening hides once and shows once again
-    EXPECT_EQ(win::CursorCount(), -1);
-    ClickAndMove();
-    EXPECT_EQ(win::CursorCount(), 0);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(fLens->Window(), &deactivate);
+    expectClosed("deactivation");
+
+    // Escape closes at once.
+    OpenLens();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(fLens->cmdDummy, &escape);
+    expectClosed("Escape");
+
+    // A pointer held by another program: no lens, a message, the cursor never hidden.
+    QString told;
+    Interaction::MsgBoxHook = [&](const QString& text, int, const QString&) {
+        told = text;
+        return 1;
+    };
+    capture->SetGrabSucceeds(false);
+    LensForm::SetSettingsSource(fMain->LensSource());
+    fLens->Show(0, &*fMain);
+    for (int i = 0; i < 100 && told.isEmpty(); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    Interaction::MsgBoxHook = nullptr;
+    EXPECT_TRUE(told.contains(QStringLiteral("鼠标")));
+    expectClosed("grab failed");
 }
 
 int64_t ResidentBytes() {
