@@ -1,6 +1,8 @@
 #include "platform/DesktopCopier.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QRect>
 
 #include "platform/DisplayCheck.h"
 #include "platform/PortalScreenshot.h"
@@ -8,31 +10,46 @@
 
 namespace {
 
-class TakenCopier : public DesktopCopier {
+class ImmediateCopier : public DesktopCopier {
   public:
-    bool Start(Done done) override {
-        QImage image = ScreenCopy::Take();
-        QString error;
-        if (image.isNull()) error = QStringLiteral("无法复制屏幕：找不到屏幕。");
-        done(std::move(image), std::move(error));
+    bool Prepare(Done done) override {
+        done({});
         return true;
     }
 };
 
 class XWaylandCopier : public DesktopCopier {
   public:
-    bool Start(Done done) override {
-        done({}, QString::fromStdString(XWaylandCopyProblem()));
+    bool Prepare(Done done) override {
+        done(QString::fromStdString(XWaylandCopyProblem()));
         return true;
     }
 };
 
 class PortalCopier : public DesktopCopier {
   public:
-    bool Start(Done done) override { return m_portal.Start(std::move(done)); }
+    PortalCopier() {
+        // The portal's picture spans the layout at its highest scale, which is the desktop in
+        // device pixels; another size (a desktop that scales differently) is fitted to it.
+        ScreenCopy::SetPlatformSource([this](const QRect& bounds) {
+            QImage copy = std::exchange(m_copy, QImage());
+            if (!copy.isNull() && copy.size() != bounds.size())
+                copy = copy.scaled(bounds.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            return copy;
+        });
+    }
+    ~PortalCopier() override { ScreenCopy::SetPlatformSource({}); }
+
+    bool Prepare(Done done) override {
+        return m_portal.Start([this, done = std::move(done)](QImage image, QString error) {
+            m_copy = std::move(image);
+            done(std::move(error));
+        });
+    }
 
   private:
     PortalScreenshot m_portal;
+    QImage m_copy;
 };
 
 std::unique_ptr<DesktopCopier>& Installed() {
@@ -52,7 +69,7 @@ DesktopCopier& DesktopCopier::Current() {
                    !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
             copier = std::make_unique<XWaylandCopier>();
         } else {
-            copier = std::make_unique<TakenCopier>();
+            copier = std::make_unique<ImmediateCopier>();
         }
     }
     return *copier;

@@ -213,7 +213,7 @@ void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) 
     if (!m_hDC) return;
     // Only copy: the form's drawing already went into the surface.
     QPainter p(&pane);
-    const qreal ratio = pane.devicePixelRatioF();
+    const qreal ratio = Desktop::Scale(pane.screen());
     for (const QRect& r : region) {
         const QRectF source(offset.x() + r.x() * ratio, offset.y() + r.y() * ratio,
                             r.width() * ratio, r.height() * ratio);
@@ -293,7 +293,7 @@ void FormWindow::Present(const QRect& device) {
     }
     // Surface pixels to the logical pixels update() takes, rounded outwards, in each window.
     const auto show = [&device](QWidget& pane, QPoint offset) {
-        const qreal ratio = pane.devicePixelRatioF();
+        const qreal ratio = Desktop::Scale(pane.screen());
         const QRect local = device.translated(-offset);
         const int x0 = qFloor(local.left() / ratio), y0 = qFloor(local.top() / ratio);
         const int x1 = qCeil((local.right() + 1) / ratio), y1 = qCeil((local.bottom() + 1) / ratio);
@@ -308,14 +308,17 @@ void FormWindow::Present(const QRect& device) {
 void FormWindow::mouseMoveEvent(QMouseEvent* e) { PaneMouseMove(*this, m_offset, e); }
 
 void FormWindow::PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e) {
-    const qreal ratio = pane.devicePixelRatioF();
+    const qreal ratio = Desktop::Scale(pane.screen());
     QPointF p = e->position() * ratio;
-    if (ratio != 1.0) {
+    CaptureBackend& backend = CaptureBackend::Current();
+    if (backend.ExactPointer()) {
+        int x = 0, y = 0;
+        if (backend.PointerInWindow(pane, x, y)) p = QPointF(x, y);
+    } else if (ratio != 1.0) {
         // Logical positions are rounded: take the device pixel from the window system when it
         // agrees with the event (the pointer may have moved on since).
         int x = 0, y = 0;
-        if (CaptureBackend::Current().PointerInWindow(pane, x, y) &&
-            qAbs(x / ratio - e->position().x()) <= 0.5 &&
+        if (backend.PointerInWindow(pane, x, y) && qAbs(x / ratio - e->position().x()) <= 0.5 &&
             qAbs(y / ratio - e->position().y()) <= 0.5)
             p = QPointF(x, y);
     }

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "platform/CaptureBackend.h"
+#include "platform/Desktop.h"
 
 namespace {
 
@@ -19,11 +20,12 @@ class WaylandCapture : public QObject, public CaptureBackend {
     bool Grab(QWidget&, bool) override { return true; }
     void Ungrab() override {}
     void SetBlankCursor(bool) override {}
+    bool ExactPointer() const override { return true; }
 
     bool PointerInWindow(QWidget& window, int& x, int& y) override {
         QWindow* handle = window.windowHandle();
         if (!handle || handle != m_window) return false;
-        const qreal ratio = handle->devicePixelRatio();
+        const qreal ratio = Desktop::Scale(handle->screen());
         x = static_cast<int>(std::floor(m_position.x() * ratio));
         y = static_cast<int>(std::floor(m_position.y() * ratio));
         return true;

@@ -6,7 +6,7 @@
 // Positions: widget events carry logical positions rounded to whole pixels, while the
 // window-level events carry the pointer's sub-pixel logical position. The backend keeps the
 // last of those (moves, presses and the enter that brings the pointer into a window) and turns
-// it into the device pixel under the pointer: floor(logical × device pixel ratio).
+// it into the desktop device pixel under the pointer: floor(logical × Desktop::Scale).
 
 #include <memory>
 

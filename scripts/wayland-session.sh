@@ -91,7 +91,6 @@ xwayland disable
 output HEADLESS-1 resolution $size position 0 0 bg #000000 solid_color
 default_border none
 default_floating_border none
-seat seat0 hide_cursor 100
 CONF
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$XDG_RUNTIME_DIR/sway.conf" >"$log/sway.log" 2>&1 &

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <cstring>
 
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
@@ -22,6 +23,13 @@ void GlobalRemove(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener kRegistry = {Global, GlobalRemove};
 
 constexpr uint32_t kLeftButton = 0x110;  // BTN_LEFT
+
+// Event times in milliseconds of the monotonic clock, as the compositor's own devices send.
+uint32_t Now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<uint32_t>(t.tv_sec * 1000 + t.tv_nsec / 1000000);
+}
 
 }  // namespace
 
@@ -46,7 +54,7 @@ void VirtualPointer::MoveTo(double x, double y, int width, int height) {
     const auto at = [](double v) {
         return static_cast<uint32_t>(std::lround(std::max(v, 0.0) * 256));
     };
-    zwlr_virtual_pointer_v1_motion_absolute(m_pointer, m_time += 10, at(x), at(y),
+    zwlr_virtual_pointer_v1_motion_absolute(m_pointer, Now(), at(x), at(y),
                                             uint32_t(width) * 256, uint32_t(height) * 256);
     zwlr_virtual_pointer_v1_frame(m_pointer);
     wl_display_roundtrip(m_display);
@@ -55,7 +63,7 @@ void VirtualPointer::MoveTo(double x, double y, int width, int height) {
 void VirtualPointer::Left(bool pressed) {
     if (!ok()) return;
     zwlr_virtual_pointer_v1_button(
-        m_pointer, m_time += 10, kLeftButton,
+        m_pointer, Now(), kLeftButton,
         pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     zwlr_virtual_pointer_v1_frame(m_pointer);
     wl_display_roundtrip(m_display);

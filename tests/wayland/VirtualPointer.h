@@ -37,5 +37,4 @@ class VirtualPointer {
   private:
     wl_display* m_display = nullptr;
     zwlr_virtual_pointer_v1* m_pointer = nullptr;
-    uint32_t m_time = 0;
 };
