@@ -1,6 +1,7 @@
 #include "platform/FormWindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -56,6 +57,10 @@ class ScreenWindow : public QWidget {
         win::ButtonPressed(static_cast<uint32_t>(m_owner.property("hWnd").toUInt()));
     }
     void mouseReleaseEvent(QMouseEvent*) override { win::ButtonReleased(); }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WindowDeactivate) m_owner.Deactivated();
+        return QWidget::event(e);
+    }
 
   private:
     FormWindow& m_owner;
@@ -94,10 +99,7 @@ bool FormWindow::event(QEvent* e) {
             if (windowHandle() && windowHandle()->isExposed()) ActivateLater();
             break;
         case QEvent::WindowDeactivate:
-            if (!m_activatePending) m_deactivated = true;
-            // Losing activation (another program, another window) ends the capture.
-            win::CaptureBroken(m_form.m_hWnd);
-            if (m_desktop && !m_activatePending) LostToWindowManager();
+            Deactivated();
             break;
         case QEvent::WindowStateChange:
             if (m_desktop && (windowState() & Qt::WindowMinimized)) LostToWindowManager();
@@ -137,6 +139,24 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return QWidget::eventFilter(watched, e);
+}
+
+bool FormWindow::OwnWindow(const QWindow* window) const {
+    if (!window) return false;
+    if (window == windowHandle()) return true;
+    for (const auto& pane : m_panes)
+        if (pane && pane->windowHandle() == window) return true;
+    return false;
+}
+
+void FormWindow::Deactivated() {
+    // Where windows take the focus as the pointer enters them (sway, for one), moving from one
+    // screen's window into another's hands activation over within the form: no loss.
+    if (m_desktop && OwnWindow(QGuiApplication::focusWindow())) return;
+    if (!m_activatePending) m_deactivated = true;
+    // Losing activation (another program, another window) ends the capture.
+    win::CaptureBroken(m_form.m_hWnd);
+    if (m_desktop && !m_activatePending) LostToWindowManager();
 }
 
 void FormWindow::ActivateLater() {

@@ -13,6 +13,7 @@
 
 class Form;
 class QMouseEvent;
+class QWindow;
 
 class FormWindow : public QWidget {
   public:
@@ -45,6 +46,8 @@ class FormWindow : public QWidget {
     // top-left is `offset` on the surface; a mouse move or button over `pane`.
     void PaintPane(QWidget& pane, QPoint offset, const QRegion& region);
     void PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e);
+    // This window or one of the screens' windows lost activation.
+    void Deactivated();
 
   protected:
     bool event(QEvent* e) override;
@@ -55,6 +58,8 @@ class FormWindow : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
+    // `window` is this window or one of the other screens' windows.
+    bool OwnWindow(const QWindow* window) const;
     void ActivateLater();
     void PaintLater();
     // The window manager took the window away (minimised, another window activated, another

@@ -6,7 +6,9 @@
 // Positions: widget events carry logical positions rounded to whole pixels, while the
 // window-level events carry the pointer's sub-pixel logical position. The backend keeps the
 // last of those (moves, presses and the enter that brings the pointer into a window) and turns
-// it into the desktop device pixel under the pointer: floor(logical × Desktop::Scale).
+// it into the desktop device pixel under the pointer: floor(logical × Desktop::Scale). An enter
+// that moves the pointer from one screen's window of the desktop-covering form into another's
+// is delivered as a move too (Qt reports no move there).
 
 #include <memory>
 
