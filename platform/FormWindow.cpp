@@ -58,7 +58,7 @@ class ScreenWindow : public QWidget {
     }
     void mouseReleaseEvent(QMouseEvent*) override { win::ButtonReleased(); }
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::WindowDeactivate) m_owner.Deactivated();
+        if (e->type() == QEvent::WindowDeactivate) m_owner.Deactivated(*this);
         return QWidget::event(e);
     }
 
@@ -99,7 +99,7 @@ bool FormWindow::event(QEvent* e) {
             if (windowHandle() && windowHandle()->isExposed()) ActivateLater();
             break;
         case QEvent::WindowDeactivate:
-            Deactivated();
+            Deactivated(*this);
             break;
         case QEvent::WindowStateChange:
             if (m_desktop && (windowState() & Qt::WindowMinimized)) LostToWindowManager();
@@ -149,10 +149,11 @@ bool FormWindow::OwnWindow(const QWindow* window) const {
     return false;
 }
 
-void FormWindow::Deactivated() {
+void FormWindow::Deactivated(const QWidget& which) {
     // Where windows take the focus as the pointer enters them (sway, for one), moving from one
     // screen's window into another's hands activation over within the form: no loss.
-    if (m_desktop && OwnWindow(QGuiApplication::focusWindow())) return;
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (m_desktop && focus != which.windowHandle() && OwnWindow(focus)) return;
     if (!m_activatePending) m_deactivated = true;
     // Losing activation (another program, another window) ends the capture.
     win::CaptureBroken(m_form.m_hWnd);

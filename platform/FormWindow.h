@@ -46,8 +46,8 @@ class FormWindow : public QWidget {
     // top-left is `offset` on the surface; a mouse move or button over `pane`.
     void PaintPane(QWidget& pane, QPoint offset, const QRegion& region);
     void PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e);
-    // This window or one of the screens' windows lost activation.
-    void Deactivated();
+    // `which`, this window or one of the screens' windows, lost activation.
+    void Deactivated(const QWidget& which);
 
   protected:
     bool event(QEvent* e) override;
