@@ -7,6 +7,7 @@ cd "$(dirname "$0")"
 source scripts/packages.sh
 bash scripts/install-deps.sh "${LUCIVANE_BUILD_PACKAGES[@]}" "${LUCIVANE_GUI_PACKAGES[@]}" \
   "${LUCIVANE_TEST_PACKAGES[@]}"
+bash scripts/install-deps.sh --no-install-recommends "${LUCIVANE_WAYLAND_PACKAGES[@]}"
 jobs=$(nproc)
 
 echo "== build and test (all) =="

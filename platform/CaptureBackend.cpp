@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include "platform/WaylandCapture.h"
 #include "platform/WindowServices.h"
 
 namespace {
@@ -30,6 +31,9 @@ CaptureBackend& CaptureBackend::Current() {
             QGuiApplication::platformName() == "xcb") {
             backend = MakeX11Capture();
             if (backend) qAddPostRoutine(DropX11Backend);
+        } else if (QGuiApplication::instance() &&
+                   QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+            backend = MakeWaylandCapture();
         }
         if (!backend) backend = std::make_unique<ScriptedCapture>();
     }

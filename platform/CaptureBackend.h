@@ -30,11 +30,16 @@ class CaptureBackend {
         return false;
     }
 
+    // True when PointerInWindow gives, for the mouse event being delivered, the exact device
+    // pixel under the pointer at every scale (Wayland: from the event's sub-pixel position).
+    virtual bool ExactPointer() const { return false; }
+
     // Keeps the top-level `window` (its native window exists, not yet mapped) out of task lists
     // and pagers.
     virtual void KeepOutOfTaskList(QWidget& window) { (void)window; }
 
-    // The backend in use: the installed one, else the X11 one on xcb, else a ScriptedCapture
+    // The backend in use: the installed one, else the X11 one on xcb, the Wayland one
+    // (platform/WaylandCapture.h) on wayland, else a ScriptedCapture
     // whose grabs succeed.
     static CaptureBackend& Current();
 

@@ -4,8 +4,34 @@
 #include <QScreen>
 #include <QtMath>
 
+namespace {
+
+bool LogicalLayout() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+qreal HighestRatio() {
+    qreal ratio = 1.0;
+    for (QScreen* screen : QGuiApplication::screens())
+        ratio = qMax(ratio, screen->devicePixelRatio());
+    return ratio;
+}
+
+}  // namespace
+
+qreal Desktop::Scale(const QScreen* screen) {
+    if (LogicalLayout()) return HighestRatio();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
 QRect Desktop::DeviceGeometry(const QScreen* screen) {
     if (!screen) return {};
+    if (LogicalLayout()) {
+        const QRect logical = screen->geometry();
+        const qreal k = HighestRatio();
+        return {QPoint(qRound(logical.x() * k), qRound(logical.y() * k)),
+                QSize(qRound(logical.width() * k), qRound(logical.height() * k))};
+    }
     // Qt keeps a screen's native top-left and divides only its size by the scale factor.
     const QRect logical = screen->geometry();
     const qreal ratio = screen->devicePixelRatio();

@@ -7,7 +7,9 @@
 #include <unordered_map>
 
 #include "gdi/Surface.h"
+#include "platform/DesktopCopier.h"
 #include "platform/FormWindow.h"
+#include "platform/Interaction.h"
 #include "platform/Program.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
@@ -67,6 +69,8 @@ void Form::Show(int Modal, Form* OwnerForm) {
     if (!m_window) return;
     const bool modal = Modal == vbModal;
     if (modal && m_modalLoop) return;  // already shown modally
+    if (m_copyLoop) return;            // still waiting for the screen copy
+    if (m_frozenScreen && !m_window->isVisible() && !PrepareDesktopCopy()) return;
 
     if (modal && !m_window->isVisible()) m_window->setWindowModality(Qt::ApplicationModal);
     const bool mapping = !m_window->isVisible();
@@ -143,6 +147,38 @@ void Form::DestroyWindow() {
     if (--g_loadedCount == 0) Program::LastFormUnloaded();
 }
 
+bool Form::PrepareDesktopCopy() {
+    // The copy may come later (a portal asks the compositor, perhaps the user): wait for it in
+    // a loop of its own, so the rest of the program stays usable meanwhile.
+    struct Wait {
+        bool done = false;
+        QString error;
+        QPointer<QEventLoop> loop;
+    };
+    auto wait = std::make_shared<Wait>();
+    const bool started = DesktopCopier::Current().Prepare([wait](QString error) {
+        wait->done = true;
+        wait->error = std::move(error);
+        if (wait->loop) wait->loop->quit();
+    });
+    if (!started) return false;
+    QPointer<Form> self(this);
+    if (!wait->done) {
+        QEventLoop loop;
+        wait->loop = m_copyLoop = &loop;
+        loop.exec();
+        if (!self) return false;
+        m_copyLoop = nullptr;
+    }
+    if (!wait->done || !m_window) return false;  // unloaded meanwhile
+    if (wait->error.isEmpty()) return true;
+    // No copy, no lens: a black or stale one would mislead.
+    Interaction::MsgBox(wait->error, Interaction::vbExclamation,
+                        QGuiApplication::applicationName());
+    if (self) Unload();
+    return false;
+}
+
 void Form::ThawScreen() {
     if (!m_screenFrozen) return;
     m_screenFrozen = false;
@@ -151,6 +187,7 @@ void Form::ThawScreen() {
 
 void Form::EndModalLoop() {
     if (m_modalLoop) m_modalLoop->quit();
+    if (m_copyLoop) m_copyLoop->quit();
 }
 
 bool Form::Visible() const { return m_window && m_window->isVisible(); }

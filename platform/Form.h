@@ -42,7 +42,10 @@
 // SetFrozenScreen(true) in InitializeComponent: Show then takes a copy of the desktop before
 // the windows map (ScreenCopy::Freeze), the screen DC (GetDC(0)) reads that copy while the
 // form is loaded, and the window surface starts as that copy, so mapping the windows changes
-// nothing on screen. The copy is dropped when the form unloads.
+// nothing on screen. The copy is dropped when the form unloads. Where the copy comes
+// asynchronously (the desktop portal on Wayland; platform/DesktopCopier.h) Show waits for it in
+// a nested event loop, and a Show meanwhile does nothing; where none can be had, Show tells the
+// user in a message box and unloads the form instead of showing it.
 //
 // Mouse capture (see platform/WindowServices.h): a button pressed over a form window captures
 // the mouse for it, a release ends the capture, and so do a lost activation and the window's
@@ -159,6 +162,9 @@ class Form : public QObject {
 
     void EndModalLoop();
     void DestroyWindow();
+    // Gets the screen copy ready (ScreenCopy::Take returns it); false after telling the user
+    // why there is none, or when the form went meanwhile.
+    bool PrepareDesktopCopy();
     void ThawScreen();
 
     FormWindow* m_window = nullptr;
@@ -169,4 +175,5 @@ class Form : public QObject {
     bool m_frozenScreen = false;
     bool m_screenFrozen = false;  // this form holds a ScreenCopy::Freeze
     QPointer<QEventLoop> m_modalLoop;
+    QPointer<QEventLoop> m_copyLoop;  // waiting for the screen copy
 };

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -87,6 +88,10 @@ class ScreenWindow : public QWidget {
     void mouseReleaseEvent(QMouseEvent*) override { win::ButtonReleased(); }
     void keyPressEvent(QKeyEvent* e) override { m_owner.PaneKeyPress(e); }
     void wheelEvent(QWheelEvent* e) override { m_owner.PaneWheel(e); }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WindowDeactivate) m_owner.Deactivated(*this);
+        return QWidget::event(e);
+    }
 
   private:
     FormWindow& m_owner;
@@ -125,10 +130,7 @@ bool FormWindow::event(QEvent* e) {
             if (windowHandle() && windowHandle()->isExposed()) ActivateLater();
             break;
         case QEvent::WindowDeactivate:
-            if (!m_activatePending) m_deactivated = true;
-            // Losing activation (another program, another window) ends the capture.
-            win::CaptureBroken(m_form.m_hWnd);
-            if (m_desktop && !m_activatePending) LostToWindowManager();
+            Deactivated(*this);
             break;
         case QEvent::WindowStateChange:
             if (m_desktop && (windowState() & Qt::WindowMinimized)) LostToWindowManager();
@@ -174,6 +176,25 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return QWidget::eventFilter(watched, e);
+}
+
+bool FormWindow::OwnWindow(const QWindow* window) const {
+    if (!window) return false;
+    if (window == windowHandle()) return true;
+    for (const auto& pane : m_panes)
+        if (pane && pane->windowHandle() == window) return true;
+    return false;
+}
+
+void FormWindow::Deactivated(const QWidget& which) {
+    // Where windows take the focus as the pointer enters them (sway, for one), moving from one
+    // screen's window into another's hands activation over within the form: no loss.
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (m_desktop && focus != which.windowHandle() && OwnWindow(focus)) return;
+    if (!m_activatePending) m_deactivated = true;
+    // Losing activation (another program, another window) ends the capture.
+    win::CaptureBroken(m_form.m_hWnd);
+    if (m_desktop && !m_activatePending) LostToWindowManager();
 }
 
 void FormWindow::ActivateLater() {
@@ -251,7 +272,7 @@ void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) 
     if (!m_hDC) return;
     // Only copy: the form's drawing already went into the surface.
     QPainter p(&pane);
-    const qreal ratio = pane.devicePixelRatioF();
+    const qreal ratio = Desktop::Scale(pane.screen());
     for (const QRect& r : region) {
         const QRectF source(offset.x() + r.x() * ratio, offset.y() + r.y() * ratio,
                             r.width() * ratio, r.height() * ratio);
@@ -341,7 +362,7 @@ void FormWindow::Present(const QRect& device) {
     }
     // Surface pixels to the logical pixels update() takes, rounded outwards, in each window.
     const auto show = [&device](QWidget& pane, QPoint offset) {
-        const qreal ratio = pane.devicePixelRatioF();
+        const qreal ratio = Desktop::Scale(pane.screen());
         const QRect local = device.translated(-offset);
         const int x0 = qFloor(local.left() / ratio), y0 = qFloor(local.top() / ratio);
         const int x1 = qCeil((local.right() + 1) / ratio), y1 = qCeil((local.bottom() + 1) / ratio);
@@ -356,14 +377,17 @@ void FormWindow::Present(const QRect& device) {
 void FormWindow::mouseMoveEvent(QMouseEvent* e) { PaneMouseMove(*this, m_offset, e); }
 
 void FormWindow::PaneMouseMove(QWidget& pane, QPoint offset, QMouseEvent* e) {
-    const qreal ratio = pane.devicePixelRatioF();
+    const qreal ratio = Desktop::Scale(pane.screen());
     QPointF p = e->position() * ratio;
-    if (ratio != 1.0) {
+    CaptureBackend& backend = CaptureBackend::Current();
+    if (backend.ExactPointer()) {
+        int x = 0, y = 0;
+        if (backend.PointerInWindow(pane, x, y)) p = QPointF(x, y);
+    } else if (ratio != 1.0) {
         // Logical positions are rounded: take the device pixel from the window system when it
         // agrees with the event (the pointer may have moved on since).
         int x = 0, y = 0;
-        if (CaptureBackend::Current().PointerInWindow(pane, x, y) &&
-            qAbs(x / ratio - e->position().x()) <= 0.5 &&
+        if (backend.PointerInWindow(pane, x, y) && qAbs(x / ratio - e->position().x()) <= 0.5 &&
             qAbs(y / ratio - e->position().y()) <= 0.5)
             p = QPointF(x, y);
     }

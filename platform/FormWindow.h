@@ -15,6 +15,7 @@ class Form;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
+class QWindow;
 
 class FormWindow : public QWidget {
   public:
@@ -52,6 +53,8 @@ class FormWindow : public QWidget {
     // the key from the control with the focus.
     bool PaneKeyPress(QKeyEvent* e);
     void PaneWheel(QWheelEvent* e);
+    // `which`, this window or one of the screens' windows, lost activation.
+    void Deactivated(const QWidget& which);
 
   protected:
     bool event(QEvent* e) override;
@@ -62,6 +65,8 @@ class FormWindow : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
+    // `window` is this window or one of the other screens' windows.
+    bool OwnWindow(const QWindow* window) const;
     void ActivateLater();
     void PaintLater();
     // The window manager took the window away (minimised, another window activated, another

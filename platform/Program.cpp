@@ -1,6 +1,8 @@
 #include "platform/Program.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,11 +26,19 @@ void Program::LastFormUnloaded() {
 
 int Program::Run(int& argc, char** argv, const ProgramInfo& info,
                  const std::function<void()>& startup) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Wayland sessions run on Qt's native wayland platform (an X11 client there sees none of
+    // the Wayland windows); X11 sessions on xcb. A user's own choice stands.
+    std::string waylandProblem;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const QString plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+        waylandProblem =
+            WaylandProblem(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"),
+                           QFileInfo::exists(plugins + "/platforms/libqwayland-generic.so"));
+        qputenv("QT_QPA_PLATFORM", waylandProblem.empty() ? "wayland" : "xcb");
+    }
     // Qt would abort without an X server; say why and leave instead.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb") {
-        const std::string problem =
-            XDisplayProblem(XDisplayName(argc, argv), std::getenv("WAYLAND_DISPLAY"));
+        const std::string problem = XDisplayProblem(XDisplayName(argc, argv), waylandProblem);
         if (!problem.empty()) {
             std::fprintf(stderr, "%s\n", problem.c_str());
             return 1;

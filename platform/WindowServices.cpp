@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QWidget>
 
 #include "platform/CaptureBackend.h"
@@ -35,7 +36,15 @@ void ApplyCursor() {
     g_cursorHidden = hide;
     if (QGuiApplication::instance()) {
         if (hide) {
-            QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+            // Qt's wayland platform sends no cursor at all for a blank cursor set before the
+            // pointer enters; a transparent picture is sent like any other cursor.
+            if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+                QPixmap transparent(16, 16);
+                transparent.fill(Qt::transparent);
+                QGuiApplication::setOverrideCursor(QCursor(transparent));
+            } else {
+                QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+            }
         } else {
             QGuiApplication::restoreOverrideCursor();
         }

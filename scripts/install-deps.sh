@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages named on the command line that are not installed yet.
 # Runs apt-get as root, or through sudo; does nothing when everything is present.
+# A first argument --no-install-recommends installs those packages without recommendations.
 set -euo pipefail
+options=()
+if [ "${1:-}" = "--no-install-recommends" ]; then options+=("$1"); shift; fi
 missing=()
 for pkg in "$@"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
@@ -15,4 +18,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}"
+$sudo apt-get install -y -qq "${options[@]}" "${missing[@]}"

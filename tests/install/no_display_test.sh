@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Without an X display the program says why on stderr and ends with status 1 (no abort, no
-# core dump): DISPLAY unset, DISPLAY naming no server, and a Wayland session without XWayland.
+# Without a usable display the program says why on stderr and ends with status 1 (no abort, no
+# core dump): DISPLAY unset, DISPLAY naming no server, and a Wayland display that does not answer.
 # Usage: no_display_test.sh <lucivane>
 set -euo pipefail
 exe=$1
@@ -29,12 +29,12 @@ expect() {
   [ "$(wc -l <"$err")" -eq 1 ] || fail "$* -> more than the one message: $(cat "$err")"
 }
 
-need='Lucivane needs an X11 session (or XWayland).'
+need='Lucivane needs a Wayland or an X11 session.'
 expect "lucivane: cannot open the X display: DISPLAY is not set. $need"
 expect "lucivane: cannot open the X display \":$free\": $need" DISPLAY=":$free"
 expect "lucivane: cannot open the X display \"nonsense\": $need" DISPLAY=nonsense
-expect "lucivane: this Wayland session has no XWayland (DISPLAY is not set): $need" \
-  WAYLAND_DISPLAY=wayland-0
+expect "lucivane: the Wayland display \"lucivane-none\" does not answer and DISPLAY is not set. $need" \
+  WAYLAND_DISPLAY=lucivane-none
 # An explicit xcb choice is checked the same way.
 expect "lucivane: cannot open the X display \":$free\": $need" DISPLAY=":$free" QT_QPA_PLATFORM=xcb
 # Qt's own -display option names the display, before $DISPLAY.

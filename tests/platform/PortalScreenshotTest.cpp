@@ -1,0 +1,128 @@
+// The portal screen copy against a fake portal on a private bus: every outcome answered once,
+// with the user's text; the image read from the named file, and only that file removed. The
+// fake sends its Response before the call's reply, as a fast portal may.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "platform/PortalScreenshot.h"
+#include "tests/support/PrivateBus.h"
+
+namespace {
+
+struct Answer {
+    int response;     // -1: never answers
+    QByteArray file;  // what the named file holds ("" for no uri)
+};
+
+class FakePortal : public QDBusVirtualObject {
+  public:
+    Answer answer{0, {}};
+    QString file;  // the file named in the answer
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
+        if (call.member() != "Screenshot") return false;
+        const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().value(1));
+        QString sender = call.service().mid(1).replace('.', '_');
+        const QString path = "/org/freedesktop/portal/desktop/request/" + sender + "/" +
+                             options.value("handle_token").toString();
+        if (answer.response >= 0) {
+            QVariantMap results;
+            if (!answer.file.isNull()) {
+                QFile out(file);
+                out.open(QIODevice::WriteOnly);
+                out.write(answer.file);
+                results["uri"] = QUrl::fromLocalFile(file).toString();
+            }
+            QDBusMessage response =
+                QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+            response << uint(answer.response) << results;
+            bus.send(response);
+        }
+        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        return true;
+    }
+};
+
+QByteArray Png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
+    test_support::PrivateBus bus;
+    const QString& address = bus.address();
+    ASSERT_FALSE(address.isEmpty());
+    QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
+    QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
+    ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
+    QTemporaryDir dir;
+    FakePortal fake;
+    fake.file = dir.filePath("shot.png");
+    QFile bystander(dir.filePath("other.png"));
+    bystander.open(QIODevice::WriteOnly);
+    bystander.close();
+
+    QImage pattern(7, 5, QImage::Format_ARGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            pattern.setPixel(x, y, 0xFF000000u | (x * 0x2301u + y * 0x450000u));
+
+    PortalScreenshot portal(clientBus, 400);
+    auto run = [&](Answer answer) {
+        fake.answer = answer;
+        std::pair<QImage, QString> got;
+        int calls = 0;
+        EXPECT_TRUE(portal.Start([&](QImage image, QString error) {
+            got = {image, error};
+            ++calls;
+        }));
+        EXPECT_FALSE(portal.Start([](QImage, QString) {}));  // one at a time
+        QElapsedTimer timer;
+        timer.start();
+        while (calls == 0 && timer.elapsed() < 10000) QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(calls, 1);
+        EXPECT_FALSE(QFile::exists(fake.file));
+        return got;
+    };
+
+    // No portal on the bus yet.
+    EXPECT_EQ(run({0, Png(pattern)}).second, PortalScreenshot::NoPortalText());
+    ASSERT_TRUE(portalBus.registerVirtualObject("/org/freedesktop/portal/desktop", &fake));
+    ASSERT_TRUE(portalBus.registerService("org.freedesktop.portal.Desktop"));
+
+    auto [image, error] = run({0, Png(pattern)});
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(image.size(), pattern.size());
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.pixel(6, 4) & 0xFFFFFFu, pattern.pixel(6, 4) & 0xFFFFFFu);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(4))[6] >> 24,
+              0u);  // top byte 0
+
+    EXPECT_TRUE(run({1, {}}).second.contains("拒绝"));
+    EXPECT_TRUE(run({2, {}}).second.contains("失败"));
+    EXPECT_TRUE(run({0, "not a picture"}).second.contains("无法读取"));
+    EXPECT_TRUE(run({0, {}}).second.contains("无法读取"));
+    EXPECT_TRUE(run({-1, {}}).second.contains("没有回应"));
+    EXPECT_TRUE(QFile::exists(bystander.fileName()));
+    QDBusConnection::disconnectFromBus("fake-portal");
+    QDBusConnection::disconnectFromBus("client");
+}
+
+}  // namespace
