@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "bench/CollectingReporter.h"
-#include "lens/mLens.h"
-#include "lens/LensFrame.h"
 #include "gdi/Surface.h"
+#include "lens/LensFrame.h"
+#include "lens/mLens.h"
 
 namespace {
 
@@ -106,7 +106,6 @@ void BM_ApplyLensAlone(benchmark::State& state) {
 
 BENCHMARK(BM_ApplyLensAlone)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawLensFrame)->Arg(50)->Arg(150)->Arg(250)->Unit(benchmark::kMicrosecond);
-
 
 }  // namespace
 

@@ -11,16 +11,16 @@
 
 // A minimal picture object: anything that yields a GDI handle through Handle().
 class StdPicture {
-public:
+  public:
     explicit StdPicture(gdi::HGDIOBJ handle = 0) : m_Handle(handle) {}
     gdi::HGDIOBJ Handle() const { return m_Handle; }
 
-private:
+  private:
     gdi::HGDIOBJ m_Handle;
 };
 
 class cDIB32 {
-public:
+  public:
     cDIB32() = default;
     ~cDIB32();
     cDIB32(const cDIB32&) = delete;
@@ -71,7 +71,7 @@ public:
     std::function<void(int32_t p)> Progress;
     std::function<void()> ProgressEnd;
 
-private:
+  private:
     gdi::BITMAPINFOHEADER m_Header{};
     gdi::HDC m_hDC = 0;
     gdi::HBITMAP m_hDIB = 0;
