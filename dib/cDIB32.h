@@ -28,7 +28,7 @@ class cDIB32 {
 
     // Booleans are 16-bit: True = -1, False = 0.
     int16_t Create(int32_t NewWidth, int32_t NewHeight, gdi::COLORREF BackColor = 0);
-    int32_t CreateFromStdPicture(const StdPicture* Picture);
+    [[nodiscard]] int32_t CreateFromStdPicture(const StdPicture* Picture);
     void LoadBlt(gdi::HDC hSrcDC, int32_t X = 0, int32_t Y = 0);
     void LoadBltRect(gdi::HDC hSrcDC, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xSrc,
                      int32_t ySrc);
