@@ -1,5 +1,5 @@
-// The table against a plain transcription of its arithmetic (every radius and factor the panel
-// can set), and the transfer and the lens frame against the shared plain-loop model.
+// The table against a transcription of its arithmetic (every radius and factor the panel can
+// set); the transfer and the lens frame against the shared plain-loop model.
 
 #include <gtest/gtest.h>
 
@@ -23,31 +23,38 @@ Offsets Table() { return {LookUpTable().Data(), LookUpTable().Data() + LookUpTab
 // Round to nearest, ties to even, through the hardware conversion.
 int32_t N(double x) { return static_cast<int32_t>(std::lrint(x)); }
 
+void Put(const Picture& p, const cDIB32& dib) {
+    std::copy(p.pixels.begin(), p.pixels.end(), dib.DIBitsPtr());
+}
+bool Shows(const cDIB32& dib, const Picture& p) {
+    return std::equal(p.pixels.begin(), p.pixels.end(), dib.DIBitsPtr());
+}
+
 TEST(LookUpTable, WorkedExampleAndRefusedInput) {
     const tLensOffset M{-4, -4};
-    mLens::BuildLookUpTable(4, 75, 7);  // any non-zero value means convex
-    const Offsets row0 = Table();       // i = 0 is the fifth of nine rows
-    EXPECT_EQ(Offsets(row0.begin() + 36, row0.begin() + 45),
+    mLens::BuildLookUpTable(4, 75, 7);  // any non-zero value means convex; row i = 0:
+    EXPECT_EQ(Offsets(LookUpTable().Data() + 36, LookUpTable().Data() + 45),
               (Offsets{M, {-2, 0}, {-1, 0}, {-1, 0}, {0, 0}, {1, 0}, {1, 0}, {2, 0}, M}));
-    // Refused radii leave an empty table; factors beyond the full scale act as the full scale;
-    // indices beyond a table read as outside, also after a bigger table stood there.
     for (int32_t R : {-1, INT_MIN, mLens::LookUpTableType::kMaxRadius + 1, INT_MAX}) {
-        mLens::BuildLookUpTable(R, 75, -1);
+        mLens::BuildLookUpTable(R, 75, -1);  // refused: an empty table
         EXPECT_EQ(LookUpTable().Radius() + LookUpTable().SpanHalfWidth(0), -2) << R;
         EXPECT_EQ(LookUpTable().Count() + LookUpTable().TapCount(), 0u) << R;
     }
-    mLens::BuildLookUpTable(10, 120, 0);
-    const Offsets fresh = Table();
-    mLens::BuildLookUpTable(250, INT_MIN, -1);
-    mLens::BuildLookUpTable(10, 120, 0);
-    EXPECT_EQ(Table(), fresh);
+    // Factors beyond the full scale act as it; a table after a bigger one is as if built afresh.
+    mLens::BuildLookUpTable(10, 150, 0);
+    const Offsets full = Table();
+    for (int32_t F : {151, INT_MAX, INT_MIN}) {
+        mLens::BuildLookUpTable(250, 75, -1);
+        mLens::BuildLookUpTable(10, F, 0);
+        EXPECT_EQ(Table(), full) << F;
+    }
     for (auto [j, i] : {std::pair{11, 0}, {0, -11}, {INT_MIN, 0}, {0, INT_MAX}})
         EXPECT_EQ(LookUpTable()(j, i), (tLensOffset{-10, -10}));
     EXPECT_EQ(LookUpTable().SpanHalfWidth(11), -1);
 }
 
-// Entry by entry against the transcription, for both lens types; the tap count must match the
-// inside entries. The cost grows with R^3, so the radii are split for ctest to run side by side.
+// Entry by entry, both lens types; the tap count is the inside entries'. The cost grows with
+// R^3: the radii are split for ctest to run side by side.
 class Sweep : public testing::TestWithParam<std::pair<int32_t, int32_t>> {};
 TEST_P(Sweep, MatchesTranscription) {
 #ifdef LUCIVANE_SANITIZER_BUILD
@@ -90,9 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Radii, Sweep,
                                          std::pair{160, 189}, std::pair{190, 212},
                                          std::pair{213, 233}, std::pair{234, 250}));
 
-// Random pixels, panel and random masks, both lens types, surfaces of exactly 2R and larger
-// ones with their own strides, one surface as both source and destination, and surfaces the
-// transfer must leave alone (no bitmap, destroyed, one side a pixel short): against the model.
+// Random pixels and masks, both lens types, surfaces of 2R and larger ones with their own
+// strides, in place, and surfaces to leave alone (none, destroyed, a side a pixel short).
 TEST(ApplyLens, MatchesModel) {
     const uint32_t kPanelMasks[] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF,
                                     0xFFFF00, 0x00FFFF, 0xFF00FF};
@@ -113,26 +119,24 @@ TEST(ApplyLens, MatchesModel) {
         ASSERT_EQ(src.Create(side[0], side[1]) & dst.Create(side[2], side[3]) & gone.Create(9, 9),
                   int16_t(-1));
         gone.Destroy();
-        std::copy(source.pixels.begin(), source.pixels.end(), src.DIBitsPtr());
-        std::copy(target.pixels.begin(), target.pixels.end(), dst.DIBitsPtr());
+        Put(source, src), Put(target, dst);
         for (cDIB32* empty : {&none, &gone})
             mLens::ApplyLens(*empty, dst), mLens::ApplyLens(src, *empty);
         mLens::ApplyLens(src, dst);
         if (draws)
             ApplyLensModel(source.pixels.data(), side[0], target.pixels.data(), side[2],
                            mLens::ColorMask());
-        ASSERT_TRUE(std::equal(target.pixels.begin(), target.pixels.end(), dst.DIBitsPtr()));
+        ASSERT_TRUE(Shows(dst, target));
         mLens::ApplyLens(src, src);
         if (fits)
             ApplyLensModel(inPlace.pixels.data(), side[0], inPlace.pixels.data(), side[0],
                            mLens::ColorMask());
-        ASSERT_TRUE(std::equal(inPlace.pixels.begin(), inPlace.pixels.end(), src.DIBitsPtr()));
+        ASSERT_TRUE(Shows(src, inPlace));
     }
 }
 
-// A run of lens frames over a random desktop, into a window that starts as its copy: after each
-// frame the window shows the desktop with the model's lens image on the new square (clipped to
-// the window), and every GDI object the frame made is released.
+// Lens frames into a window that starts as a copy of a random desktop: after each the window is
+// the desktop with the model's lens image on the new square, and no GDI object is left over.
 TEST(LensFrame, MatchesModel) {
     for (uint64_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -147,8 +151,7 @@ TEST(LensFrame, MatchesModel) {
         ASSERT_EQ(frame.DesktopDIB.Create(W, H) & window.Create(W, H) &
                       frame.LensSrcDIB.Create(2 * R, 2 * R) & frame.LensDstDIB.Create(2 * R, 2 * R),
                   int16_t(-1));
-        std::copy(desktop.pixels.begin(), desktop.pixels.end(), frame.DesktopDIB.DIBitsPtr());
-        std::copy(desktop.pixels.begin(), desktop.pixels.end(), window.DIBitsPtr());
+        Put(desktop, frame.DesktopDIB), Put(desktop, window);
         LensModel model(2 * R);
         const uint32_t objects = gdi::LiveObjectCount();
         for (int step = 0; step < 8; ++step) {
@@ -159,8 +162,7 @@ TEST(LensFrame, MatchesModel) {
             for (int32_t b = 0; b < 2 * R; ++b)
                 for (int32_t a = 0; a < 2 * R; ++a)
                     if (want.Contains(X + a, Y + b)) want.At(X + a, Y + b) = lens.At(a, b);
-            ASSERT_TRUE(std::equal(want.pixels.begin(), want.pixels.end(), window.DIBitsPtr()))
-                << "step " << step;
+            ASSERT_TRUE(Shows(window, want)) << "step " << step;
             ASSERT_EQ(gdi::LiveObjectCount(), objects);
         }
     }
