@@ -52,6 +52,13 @@ int32_t cDIB32::CreateFromStdPicture(const StdPicture* Picture) {
     const gdi::HDC temporary = gdi::CreateCompatibleDC(0);
     if (temporary == 0) return 0;
     const gdi::HGDIOBJ previous = gdi::SelectObject(temporary, Picture->Handle());
+    if (previous == 0) {
+        // The bitmap is selected into another context: nothing can be copied, so no black
+        // surface is left behind as if it were the picture.
+        gdi::DeleteDC(temporary);
+        Destroy();
+        return 0;
+    }
     gdi::BitBlt(m_hDC, 0, 0, bm.bmWidth, bm.bmHeight, temporary, 0, 0, gdi::SRCCOPY);
     gdi::SelectObject(temporary, previous);
     gdi::DeleteDC(temporary);

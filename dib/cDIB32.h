@@ -28,6 +28,10 @@ class cDIB32 {
 
     // Booleans are 16-bit: True = -1, False = 0.
     int16_t Create(int32_t NewWidth, int32_t NewHeight, gdi::COLORREF BackColor = 0);
+    // -1 when the picture's bitmap was copied into a new surface of its size. 0 otherwise: for
+    // a null picture or a handle that is not a bitmap the surface stays as it was; for a bitmap
+    // selected into another context it is left Empty; when no temporary context can be made it
+    // stays created and black.
     [[nodiscard]] int32_t CreateFromStdPicture(const StdPicture* Picture);
     void LoadBlt(gdi::HDC hSrcDC, int32_t X = 0, int32_t Y = 0);
     void LoadBltRect(gdi::HDC hSrcDC, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xSrc,

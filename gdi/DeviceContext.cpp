@@ -20,14 +20,10 @@ int DeviceContext::SetClip(const Region* region) {
         clip_.reset();
         return SIMPLEREGION;  // the whole surface
     }
-    if (!clip_) {
-        clip_.reset(new (std::nothrow) Region());
-        if (!clip_) return ERROR;
-    }
-    if (!clip_->CopyFrom(*region)) {
-        clip_.reset();
-        return ERROR;
-    }
+    // On failure the old clip stays: losing it would let drawing spread over the whole surface.
+    std::unique_ptr<Region> copy(new (std::nothrow) Region());
+    if (!copy || !copy->CopyFrom(*region)) return ERROR;
+    clip_ = std::move(copy);
     return clip_->Complexity();
 }
 

@@ -12,19 +12,25 @@ void LensFrame::DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y) {
     mLens::ApplyLens(LensSrcDIB, LensDstDIB);
 
     // Restore only the part of the old square that the new one leaves uncovered: at the same
-    // position that part is empty and nothing is restored.
+    // position that part is empty and nothing is restored. A region that cannot be had would
+    // mean no clip at all, so then nothing is painted and the old square stays the last one.
     const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
     const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + L, Y + L);
-    gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF);
+    if (oldRegion == 0 || newRegion == 0 ||
+        gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF) == gdi::ERROR) {
+        gdi::DeleteObject(oldRegion);
+        gdi::DeleteObject(newRegion);
+        return;
+    }
 
-    gdi::SelectClipRgn(hFormDC, oldRegion);
-    DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    if (gdi::SelectClipRgn(hFormDC, oldRegion) != gdi::ERROR) {
+        DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    }
     gdi::DeleteObject(oldRegion);
 
     // The new square stays selected after the frame: a later repaint of the window is confined
     // to the last lens.
-    gdi::SelectClipRgn(hFormDC, newRegion);
-    LensDstDIB.Paint(hFormDC, X, Y, 1);
+    if (gdi::SelectClipRgn(hFormDC, newRegion) != gdi::ERROR) LensDstDIB.Paint(hFormDC, X, Y, 1);
     gdi::DeleteObject(newRegion);
 
     LastY = Y;

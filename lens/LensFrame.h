@@ -29,6 +29,7 @@ class LensFrame {
     // screen coordinates; the corner may be negative or beyond the screen) and moves the drawn
     // lens there from (LastX, LastY). Afterwards hFormDC keeps the new square as its clip
     // region and LastX, LastY are X, Y. Surfaces without a bitmap draw nothing; the region
-    // calls still run. Uses the look-up table and colour mask of mLens as they stand.
+    // calls still run. When a clip region cannot be made, nothing is drawn into hFormDC and
+    // LastX, LastY stay. Uses the look-up table and colour mask of mLens as they stand.
     void DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y);
 };

@@ -97,8 +97,10 @@ void LensForm::Form_Activate() {
     // Block the window's painting until the first frame selects a lens square.
     const gdi::HDC formDC = hDC();
     const gdi::HRGN empty = gdi::CreateRectRgn(0, 0, 0, 0);
-    gdi::SelectClipRgn(formDC, empty);
+    const int clipped = empty != 0 ? gdi::SelectClipRgn(formDC, empty) : gdi::ERROR;
     gdi::DeleteObject(empty);
+    // Unclipped, the window would paint everywhere: the surfaces stay Empty and nothing draws.
+    if (clipped == gdi::ERROR) return;
 
     MainForm& panel = *fMain;
     g_lensConvex = panel.Lens_Convex();

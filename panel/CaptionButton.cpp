@@ -3,6 +3,19 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+namespace {
+// Pixels kept free between a line of the caption and the contents area's sides.
+constexpr int kSideGap = 2;
+}  // namespace
+
+QRect CaptionButton::CaptionArea() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()
+        ->subElementRect(QStyle::SE_PushButtonContents, &option, this)
+        .adjusted(kSideGap, 0, -kSideGap, 0);
+}
+
 void CaptionButton::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionButton option;
@@ -11,7 +24,7 @@ void CaptionButton::paintEvent(QPaintEvent*) {
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
 
-    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    QRect area = CaptionArea();
     if (isDown()) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));

@@ -8,6 +8,10 @@ class CaptionButton : public QPushButton {
   public:
     using QPushButton::QPushButton;
 
+    // The area the caption is laid out and wrapped in (when the button is up): the style's
+    // contents area, kept a little further from the frame so that no line touches it.
+    QRect CaptionArea() const;
+
   protected:
     void paintEvent(QPaintEvent* e) override;
 };

@@ -12,6 +12,7 @@
 #include "panel/LensIcon.h"
 #include "panel/LensWindow.h"
 #include "panel/RestoreForm.h"
+#include "panel/SettingScrollBar.h"
 #include "platform/Interaction.h"
 #include "platform/Program.h"
 #include "promobar/PromoBar.h"
@@ -33,15 +34,6 @@ QLabel* NewLabel(QWidget& parent, const QString& caption, Qt::Alignment align) {
     auto* label = new QLabel(caption, &parent);
     label->setAlignment(align | Qt::AlignTop);
     return label;
-}
-
-QScrollBar* NewScrollBar(QWidget& parent, int min, int max, int pageStep) {
-    auto* bar = new QScrollBar(Qt::Horizontal, &parent);
-    bar->setRange(min, max);
-    bar->setSingleStep(1);
-    bar->setPageStep(pageStep);
-    bar->setTracking(true);
-    return bar;
 }
 
 }  // namespace
@@ -73,10 +65,10 @@ void MainForm::InitializeComponent(QWidget& window) {
     cbColorMask->setCurrentIndex(-1);  // nothing selected until the defaults are set
     lblRadius = Place(NewLabel(window, QStringLiteral("半径"), Qt::AlignLeft), 17, 87, 46, 15);
     lblRadiusV = Place(NewLabel(window, QString(), Qt::AlignRight), 136, 87, 46, 15);
-    sbRadius = Place(NewScrollBar(window, 50, 250, 25), 15, 102, 169, 14);
+    sbRadius = Place(new SettingScrollBar(50, 250, 25, &window), 15, 102, 169, 14);
     lblFactor = Place(NewLabel(window, QStringLiteral("倍数"), Qt::AlignLeft), 17, 125, 46, 15);
     lblFactorV = Place(NewLabel(window, QString(), Qt::AlignRight), 136, 125, 46, 15);
-    sbFactor = Place(NewScrollBar(window, 5, 145, 5), 15, 140, 169, 14);
+    sbFactor = Place(new SettingScrollBar(5, 145, 5, &window), 15, 140, 169, 14);
     cmdRestoreDeskTop =
         Place(new CaptionButton(QStringLiteral("桌面复原(&R)"), &window), 224, 128, 60, 44);
     // The bar keeps its own fixed inner layout at any size it is given.

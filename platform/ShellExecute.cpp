@@ -1,14 +1,17 @@
 #include "platform/ShellExecute.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <utility>
 
 namespace platform {
 namespace {
 
-bool StartDetached(const QString& program, const QStringList& args) {
+OpenerStart StartDetached(const QString& program, const QStringList& args) {
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) return OpenerStart::NotFound;
     // An argument list, not a command line: no shell ever parses the address.
-    return QProcess::startDetached(program, args);
+    return QProcess::startDetached(path, args) ? OpenerStart::Started : OpenerStart::CannotStart;
 }
 
 ShellOpener& CurrentOpener() {
@@ -32,10 +35,26 @@ int32_t ShellExecuteA(uint32_t /*hwnd*/, const char* /*operation*/, const char* 
     // QProcess encodes arguments with the locale's encoding again, so the opener gets the
     // caller's bytes back unchanged.
     const QString address = QString::fromLocal8Bit(file);
-    if (!CurrentOpener()(ShellOpenerProgram(), QStringList{address})) {
-        return kShellErrorNoAssociation;
+    switch (CurrentOpener()(ShellOpenerProgram(), QStringList{address})) {
+        case OpenerStart::Started:
+            return kShellOk;
+        case OpenerStart::NotFound:
+            return kShellErrorNoAssociation;
+        case OpenerStart::CannotStart:
+            break;
     }
-    return kShellOk;
+    return kShellErrorAccessDenied;
+}
+
+QString ShellErrorText(int32_t result) {
+    switch (result) {
+        case kShellErrorNoAssociation:
+            return QStringLiteral("无法打开网址：找不到 %1。").arg(ShellOpenerProgram());
+        case kShellErrorAccessDenied:
+            return QStringLiteral("无法打开网址：%1 无法启动。").arg(ShellOpenerProgram());
+        default:
+            return QStringLiteral("无法打开网址。");
+    }
 }
 
 }  // namespace platform

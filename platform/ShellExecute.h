@@ -7,8 +7,9 @@
 // encoding; it is decoded with that encoding and the opener receives the same bytes again.
 //
 // Result, as the shell reports it: a value > 32 when the opener was started, a value <= 32 on
-// failure (kShellErrorFileNotFound for a null or empty `file`, kShellErrorNoAssociation when the
-// opener could not be started). Nothing is shown or thrown on failure.
+// failure (kShellErrorFileNotFound for a null or empty `file`, kShellErrorNoAssociation when no
+// opener is on PATH, kShellErrorAccessDenied when it is there but could not be started). Nothing
+// is shown or thrown here; ShellErrorText gives the caller a message for the user.
 //
 // `hwnd`, `operation` (null = default verb), `parameters`, `directory` and `showCmd` are accepted
 // for the caller's sake; the desktop opener decides itself how to show the page.
@@ -22,14 +23,17 @@ namespace platform {
 
 inline constexpr int32_t kShellOk = 42;
 inline constexpr int32_t kShellErrorFileNotFound = 2;
+inline constexpr int32_t kShellErrorAccessDenied = 5;
 inline constexpr int32_t kShellErrorNoAssociation = 31;
 
 int32_t ShellExecuteA(uint32_t hwnd, const char* operation, const char* file,
                       const char* parameters, const char* directory, int32_t showCmd);
 
-// Starts `program` with `args` and returns whether it could be started. The default starts a
-// detached process (QProcess::startDetached).
-using ShellOpener = std::function<bool(const QString& program, const QStringList& args)>;
+enum class OpenerStart { Started, NotFound, CannotStart };
+
+// Starts `program` with `args` without waiting for it. The default looks the program up on PATH
+// and starts it as a detached process (QProcess::startDetached).
+using ShellOpener = std::function<OpenerStart(const QString& program, const QStringList& args)>;
 
 // Replaces the opener (tests record the calls instead of starting a browser). An empty
 // function restores the default. Returns the opener that was installed before.
@@ -37,5 +41,9 @@ ShellOpener SetShellOpener(ShellOpener opener);
 
 // The program ShellExecuteA starts: "xdg-open".
 QString ShellOpenerProgram();
+
+// A short message for the user (in Chinese) saying that an address could not be opened and why,
+// for a failed ShellExecuteA result.
+QString ShellErrorText(int32_t result);
 
 }  // namespace platform

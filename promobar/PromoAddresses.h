@@ -1,6 +1,6 @@
 #pragma once
 // Every web address the link bar opens, in one place. Each is a complete constant; only the
-// search text is ever put into one (between a search prefix and its suffix, unchanged).
+// search text is ever put into one (between a search prefix and its suffix, percent-encoded).
 //
 // Sites: the marketplace (taobao.com hosts: links 0 and 2, the second search page), a
 // shopping-guide site (www.smzdm.com: links 1 and 4, the first search page) and a directory of

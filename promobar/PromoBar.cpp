@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QUrl>
 
+#include "platform/Interaction.h"
 #include "platform/ShellExecute.h"
 #include "promobar/LinkCursor.h"
 #include "promobar/PromoAddresses.h"
@@ -196,7 +198,7 @@ void PromoBar::Label1_Click(int Index) {
     if (Index < 0 || Index >= kLinkCount) return;
     QString address;
     address = QString::fromLatin1(PromoAddresses::kLinks[Index]);
-    OpenLink(address);
+    ReportOpenFailure(OpenLink(address));
 }
 
 void PromoBar::Label1_MouseMove(int Index, int /*Button*/, int /*Shift*/, float /*X*/,
@@ -216,17 +218,34 @@ void PromoBar::Text1_KeyDown(int KeyCode, int /*Shift*/) {
     if (KeyCode == kVbKeyReturn) Search();
 }
 
-void PromoBar::Search() {
-    // The text is read again for the second page and inserted as it stands.
-    OpenLink(QString::fromLatin1(PromoAddresses::kGuideSearchPrefix) + Text1_->text() +
-             QString::fromLatin1(PromoAddresses::kGuideSearchSuffix));
-    OpenLink(QString::fromLatin1(PromoAddresses::kMarketSearchPrefix) + Text1_->text() +
-             QString::fromLatin1(PromoAddresses::kMarketSearchSuffix));
+namespace {
+
+// The text as UTF-8 with every byte but the unreserved ones (letters, digits, - . _ ~)
+// percent-encoded, so that "C++", "AT&T", "C#" or "a/b" search for exactly themselves.
+QString SearchTerm(const QString& text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
-void PromoBar::OpenLink(const QString& Address) {
+}  // namespace
+
+void PromoBar::Search() {
+    // The text is read again for the second page, which is tried even when the first failed.
+    const int32_t first = OpenLink(QString::fromLatin1(PromoAddresses::kGuideSearchPrefix) +
+                                   SearchTerm(Text1_->text()) +
+                                   QString::fromLatin1(PromoAddresses::kGuideSearchSuffix));
+    const int32_t second = OpenLink(QString::fromLatin1(PromoAddresses::kMarketSearchPrefix) +
+                                    SearchTerm(Text1_->text()) +
+                                    QString::fromLatin1(PromoAddresses::kMarketSearchSuffix));
+    ReportOpenFailure(first > 32 ? second : first);
+}
+
+int32_t PromoBar::OpenLink(const QString& Address) {
     const QByteArray narrow = Address.toLocal8Bit();
-    const int32_t result =
-        platform::ShellExecuteA(0, nullptr, narrow.constData(), nullptr, nullptr, 1);
-    static_cast<void>(result);
+    return platform::ShellExecuteA(0, nullptr, narrow.constData(), nullptr, nullptr, 1);
+}
+
+void PromoBar::ReportOpenFailure(int32_t result) {
+    if (result > 32) return;
+    Interaction::MsgBox(platform::ShellErrorText(result), Interaction::vbExclamation,
+                        QStringLiteral("提示"));
 }

@@ -10,9 +10,11 @@
 //
 // Behaviour: a click on a link opens its address; a click on the search button, a double-click
 // in the box or Enter in the box (any modifiers) opens two searches, the shopping guide first,
-// each built from the box's text read anew, inserted unchanged. A link turns red while the
-// pointer moves over it; only a move over the bar's own background turns all five back to
-// blue (moves over the box or the button do not reach the bar). Failures to open are ignored.
+// each built from the box's text read anew and percent-encoded (UTF-8). A link turns red while
+// the pointer moves over it; only a move over the bar's own background turns all five back to
+// blue (moves over the box or the button do not reach the bar). When an address cannot be
+// opened (no opener, or it cannot start), one message box per click says so; the opener is
+// never waited for.
 
 #include <QWidget>
 #include <array>
@@ -57,7 +59,10 @@ class PromoBar : public QWidget {
     void Text1_KeyDown(int KeyCode, int Shift);
 
     void Search();
-    void OpenLink(const QString& Address);
+    // The shell's result: > 32 when the opener was started.
+    int32_t OpenLink(const QString& Address);
+    // One message box for a failed result (<= 32); nothing otherwise.
+    void ReportOpenFailure(int32_t result);
     void SetLinkForeColor(int index, uint32_t color);
     // Label mouse handling shared by the search button (index -1) and the links.
     bool LabelMouseEvent(int index, QEvent* event);

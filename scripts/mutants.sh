@@ -7,7 +7,8 @@
 #   scripts/mutants.sh lens-*           the mutants whose file names match
 #
 # A mutant file holds four lines: "what: ", "file: ", "from: " and "to: ". "from" is exact
-# text (a line or a fragment) that occurs exactly once in the file; it is replaced by "to".
+# text (a line or a fragment, "\n" for a line break) that occurs exactly once in the file; it is
+# replaced by "to".
 # A mutant whose text is missing or not unique is reported stale and not counted.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,7 +30,8 @@ restore() {
 trap 'restore' EXIT
 trap 'restore; echo; echo "interrupted"; exit 130' INT TERM
 
-field() { sed -n "s/^$1: //p" "$2" | head -n 1; }
+# A field's text; "\n" in it stands for a line break.
+field() { local v; v=$(sed -n "s/^$1: //p" "$2" | head -n 1); printf '%s' "${v//\\n/$'\n'}"; }
 
 mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLUCIVANE_GUI=OFF -DLUCIVANE_BENCH=OFF \

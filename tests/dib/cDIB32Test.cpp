@@ -105,7 +105,8 @@ TEST(cDIB32, CreateDestroyImpossibleSizesAndPictures) {
     const int32_t cases[][5] = {  // w, h, then Size, BytesPerScanLine, Height
         {0, 5, 0, 0, 5},      {5, 0, 0, 20, 0},                 {-3, 4, -48, -12, 4},
         {4, -3, -48, 16, -3}, {65536, 65536, 0, 262144, 65536}, {1, INT_MIN, 0, 4, INT_MIN},
-        {INT_MAX, INT_MAX, 4, -4, INT_MAX},
+        {INT_MAX, INT_MAX, 4, -4, INT_MAX},  {40000, 8, 1280000, 160000, 8},
+        {8, 40000, 1280000, 32, 40000},
     };
     // clang-format on
     for (const auto& [w, h, size, bytesPerLine, height] : cases) {
@@ -138,9 +139,11 @@ TEST(cDIB32, CreateDestroyImpossibleSizesAndPictures) {
                       from(region), from(bitmap), from(0), dib.hDIB()}),
               (Values{1, 0, 0, 0, 0, 0, hDIB}));
     EXPECT_EQ(Read(dib), pattern);
-    from(selected.hDIB());  // selected into its surface's context: still nothing leaks
     for (gdi::HGDIOBJ h : {brush, region}) gdi::DeleteObject(h);
-    EXPECT_EQ(gdi::LiveObjectCount(), base + 4);  // dib and selected
+    // Selected into its surface's context, the bitmap cannot be copied: failure, no surface.
+    EXPECT_EQ((Values{from(selected.hDIB()), dib.hDIB(), dib.hDIBDC(), gdi::LiveObjectCount()}),
+              (Values{0, 0, 0, base + 2}));
+    EXPECT_EQ(Read(selected), pattern);
 }
 
 TEST(cDIB32, CopyMembersPlaceAndScaleThePixelsOrDoNothingWhenEmpty) {

@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <numeric>
 
-#include "gdi/GdiTestSupport.h"
 #include "gdi/Clipboard.h"
+#include "gdi/GdiTestSupport.h"
 #include "gdi/GdiTesting.h"
 #include "gdi/Surface.h"
 
@@ -79,6 +80,17 @@ TEST(GdiDc, BadHandlesFailWithoutEffect) {
     EXPECT_EQ((Results{GetObjectType(StaleBrush()), DeleteObject(StaleBrush()),
                        DeleteObject(region), DeleteObject(region)}),
               (Results{0, 0, 1, 0}));
+    // A stale handle whose slot a live object of its kind has taken over is still refused. Freed
+    // slots wait behind 1,024 others, so half of 3,000 live brushes are freed and made again.
+    const HGDIOBJ stale = StaleBrush();
+    std::vector<HBRUSH> live(3000);
+    for (HBRUSH& h : live) h = CreateSolidBrush(0);
+    for (size_t i = 0; i < 1500; ++i) DeleteObject(live[i]);
+    for (size_t i = 0; i < 1500; ++i) live[i] = CreateSolidBrush(0);
+    EXPECT_EQ((Results{std::count(live.begin(), live.end(), stale), GetObjectType(stale),
+                       DeleteObject(stale)}),
+              (Results{0, 0, 0}));
+    for (HBRUSH h : live) ASSERT_EQ(DeleteObject(h), 1);
 }
 
 TEST(GdiBitmaps, RefusedHeadersAndSizesAllocateNothing) {
@@ -94,6 +106,7 @@ TEST(GdiBitmaps, RefusedHeadersAndSizesAllocateNothing) {
         {4, INT_MIN, 32, 1, 0, 0, 0},    {4, -4, 24, 1, 0, 0, 0},
         {4, -4, 32, 2, 0, 0, 0},         {4, -4, 32, 1, 3, 0, 0},
         {4, -4, 32, 1, 0, 1, 0},         {4, -4, 32, 1, 0, 0, 99},
+        {40000, -8, 32, 1, 0, 0, 0},     {8, -40000, 32, 1, 0, 0, 0},
     };
     for (const auto& [w, h, bpp, planes, compression, usage, section] : cases) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " " << bpp);

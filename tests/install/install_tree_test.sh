@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # cmake --install into a scratch prefix: the program, the menu entry and the three icons land
-# where a freedesktop menu looks for them, and the installed entry is valid.
-# Usage: install_tree_test.sh <build dir> <desktop-file-validate>
+# where a freedesktop menu looks for them, and the installed entry is valid; the AppStream
+# metadata, the manual page and the documentation files are there too.
+# Usage: install_tree_test.sh <build dir> <desktop-file-validate> <desktop entry id>
 set -euo pipefail
 build=$1
 validate=$2
+id=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -12,8 +14,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 [ -x "$prefix/bin/lucivane" ] || fail "bin/lucivane missing or not executable"
-entry=$prefix/share/applications/lucivane.desktop
-[ -f "$entry" ] || fail "share/applications/lucivane.desktop missing"
+for f in share/metainfo/$id.metainfo.xml share/man/man1/lucivane.1.gz \
+  share/doc/lucivane/copyright share/doc/lucivane/changelog.gz; do
+  [ -f "$prefix/$f" ] || fail "$f missing"
+done
+entry=$prefix/share/applications/$id.desktop
+[ -f "$entry" ] || fail "share/applications/$id.desktop missing"
 "$validate" "$entry" || fail "installed entry does not validate"
 
 # The keys a menu needs, exactly; the Chinese name and comment must be there too.

@@ -1,21 +1,20 @@
 #!/usr/bin/env bash
-# The Debian package: cpack -G DEB from the (built) build tree, the file name and the control
-# fields, the files it carries, then the program unpacked with dpkg -x into a scratch root starts
-# under a private Xvfb, shows its panel and ends with status 0 through Exit.
-# Usage: package_test.sh <build dir> <version>
+# The Debian package made by make_package.sh: the file name and the control fields, the files it
+# carries, then the program it unpacked starts under a private Xvfb, shows its panel and ends with
+# status 0 through Exit.
+# Usage: package_test.sh <package dir> <version> <desktop entry id>
 set -euo pipefail
-build=$1
+out=$1
 version=$2
+id=$3
 work=$(mktemp -d)
 source "$(dirname "$0")/../../scripts/x-session.sh"
 trap 'stop_session; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
-  { cat "$work/cpack.log" >&2; fail "cpack failed"; }
 arch=$(dpkg --print-architecture)
-deb=$work/out/lucivane_${version}_${arch}.deb
-[ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$work/out")"
+deb=$out/lucivane_${version}_${arch}.deb
+[ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$out")"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = lucivane ] || fail "Package is '$(field Package)'"
@@ -29,21 +28,32 @@ for want in 'fonts-wqy-microhei | fonts-noto-cjk' 'libqt6widgets6 (>=' 'libqt6gu
   grep -qF -- "$want" <<<"$depends" || fail "Depends lacks '$want': $depends"
 done
 
+# A Wayland session needs Qt's wayland platform and the desktop portal with a backend.
+recommends=$(field Recommends)
+for want in xdg-utils qt6-wayland 'xdg-desktop-portal,' \
+  'xdg-desktop-portal-gtk | xdg-desktop-portal-kde'; do
+  grep -qF -- "$want" <<<"$recommends" || fail "Recommends lacks '$want': $recommends"
+done
+
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/files"
-for f in /usr/bin/lucivane /usr/share/applications/lucivane.desktop \
-  /usr/share/icons/hicolor/24x24/apps/lucivane.png /usr/share/icons/hicolor/48x48/apps/lucivane.png \
-  /usr/share/icons/hicolor/scalable/apps/lucivane.svg; do
+icons=/usr/share/icons/hicolor
+for f in /usr/bin/lucivane /usr/share/applications/$id.desktop \
+  /usr/share/metainfo/$id.metainfo.xml /usr/share/man/man1/lucivane.1.gz \
+  /usr/share/doc/lucivane/copyright /usr/share/doc/lucivane/changelog.gz \
+  $icons/24x24/apps/lucivane.png $icons/48x48/apps/lucivane.png \
+  $icons/scalable/apps/lucivane.svg; do
   grep -qxF "$f" "$work/files" || fail "package lacks $f"
 done
 # Nothing but the program's own files: no libraries, headers or test programs.
 extra=$(grep -v -e '/$' -e '^/usr/bin/lucivane$' -e '^/usr/share/applications/' \
-  -e '^/usr/share/icons/hicolor/' "$work/files" || true)
+  -e '^/usr/share/icons/hicolor/' -e '^/usr/share/metainfo/' -e '^/usr/share/man/man1/' \
+  -e '^/usr/share/doc/lucivane/' "$work/files" || true)
 [ -z "$extra" ] || fail "unexpected files in the package: $extra"
 
-root=$work/root
-dpkg -x "$deb" "$root"
-exe=$root/usr/bin/lucivane
+exe=$out/root/usr/bin/lucivane
 [ -x "$exe" ] || fail "unpacked program is not executable"
+# Wayland compositors find the menu entry by the app id the program sets (a UTF-16 literal).
+strings -el "$exe" | grep -qxF "$id" || fail "the program does not name its menu entry $id"
 
 start_xvfb 1024x768
 start_program "$exe"

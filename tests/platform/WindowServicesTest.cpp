@@ -101,7 +101,8 @@ TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
     EXPECT_TRUE(fProbe->painted.contains(QRect(4, 4, 6, 6)));
     Fill(dc, 20, 20, 22, 22);
     QApplication::processEvents();
-    EXPECT_TRUE(fProbe->painted.contains(QRect(20, 20, 2, 2)));
+    const qreal ratio = fProbe->Window()->devicePixelRatioF();  // painting is in logical pixels
+    EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(20, 20) / ratio, QSize(2, 2) / ratio)));
 
     EXPECT_NE(win::LockWindowUpdate(h), 0);  // the lock goes with the window
     fProbe->Unload();

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 #include <functional>
 
+#include "platform/Interaction.h"
 #include "platform/ShellExecute.h"
 #include "promobar/LinkCursor.h"
 #include "promobar/PromoAddresses.h"
@@ -31,7 +33,7 @@ struct OpenerRecorder {
               platform::SetShellOpener([this](const QString& program, const QStringList& args) {
                   calls << (program == "xdg-open" && args.size() == 1 ? args[0] : "<bad call>");
                   if (onCall) onCall(calls.size());
-                  return succeed;
+                  return succeed ? platform::OpenerStart::Started : platform::OpenerStart::NotFound;
               })) {}
     ~OpenerRecorder() { platform::SetShellOpener(previous); }
     QStringList Take() { return std::exchange(calls, {}); }
@@ -80,8 +82,9 @@ inline QByteArray OneArgument(const QString& address) { return address.toLocal8B
 constexpr uint32_t kBlue = 0x00C00000, kRed = 0x000000FF;
 
 QStringList Searched(const QString& text) {
-    return {kGuideSearchPrefix + text + kGuideSearchSuffix,
-            kMarketSearchPrefix + text + kMarketSearchSuffix};
+    const QString term = QUrl::toPercentEncoding(text);
+    return {kGuideSearchPrefix + term + kGuideSearchSuffix,
+            kMarketSearchPrefix + term + kMarketSearchSuffix};
 }
 
 QRect LinkRect(int i) { return QRect(8 + 56 * i, 32, 49, 17); }
@@ -91,15 +94,21 @@ QRect LinkRect(int i) { return QRect(8 + 56 * i, 32, 49, 17); }
 class PromoBarTest : public ::testing::Test {
   protected:
     PromoBarTest() {
+        Interaction::MsgBoxHook = [this](const QString& text, int style, const QString& title) {
+            messages << QStringLiteral("%1 %2 %3").arg(title).arg(style).arg(text);
+            return Interaction::vbOK;
+        };
         bar.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&bar));
     }
+    ~PromoBarTest() override { Interaction::MsgBoxHook = nullptr; }
     QLineEdit* Text1() { return bar.findChild<QLineEdit*>("Text1"); }
     QLabel* Link(int i) { return bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i)); }
     QWindow* Window() { return bar.windowHandle(); }
 
     OpenerRecorder recorder;
     PromoBar bar;
+    QStringList messages;
     const QPoint button{226, 17};  // the search button's centre
 };
 
@@ -179,16 +188,9 @@ TEST_F(PromoBarTest, EachLinkOpensExactlyItsAddress) {
     EXPECT_TRUE(Searched("")[1].contains("/search?q=&cat=0"));
 }
 
-// A click on the button, Enter in the box and a double-click in it open the two search pages with
-// the text unchanged; other keys and buttons start nothing.
+// Enter in the box and a double-click in it open the two search pages; other keys and buttons
+// start nothing.
 TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
-    for (const QString& text : QStringList{"", " padded  ", "a b&c=d?e#f", "100%", "减肥 茶",
-                                           "a\"b'c; rm -rf ~ $(x) `y` | z"}) {
-        Text1()->setText(text);
-        QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-        EXPECT_EQ(recorder.Take(), Searched(text)) << text.toStdString();
-        EXPECT_EQ(Text1()->text(), text);
-    }
     Text1()->setText("tea");
     const Qt::KeyboardModifiers enters[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                             Qt::AltModifier | Qt::ShiftModifier,
@@ -232,6 +234,28 @@ TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
     Text1()->setText("first");
     QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
     EXPECT_EQ(recorder.calls, (QStringList{Searched("first")[0], Searched("changed")[1]}));
+    EXPECT_EQ(messages, QStringList{"提示 48 无法打开网址：找不到 xdg-open。"});  // once a click
+}
+
+// Both addresses hold the text as one argument, encoded so that it decodes to exactly itself.
+TEST_F(PromoBarTest, SearchTextIsPercentEncodedAndDecodesToItself) {
+    const QRegularExpression encoded("^([A-Za-z0-9._~-]|%[0-9A-F]{2})*$");
+    for (const QString& text : QStringList{"C++", "AT&T", "C#", "50%", "a/b", "减肥 茶", "", "  ",
+                                           "a\tb\nc", "%41+?=;\"'\\"}) {
+        Text1()->setText(text);
+        QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
+        const QStringList calls = recorder.Take();
+        ASSERT_TRUE(calls.size() == 2 && Text1()->text() == text) << text.toStdString();
+        const std::pair<const char*, const char*> around[] = {
+            {kGuideSearchPrefix, kGuideSearchSuffix}, {kMarketSearchPrefix, kMarketSearchSuffix}};
+        for (int i = 0; i < 2; ++i) {
+            const auto [prefix, suffix] = around[i];
+            ASSERT_TRUE(calls[i].startsWith(prefix) && calls[i].endsWith(suffix)) << i;
+            const QString term = calls[i].sliced(qstrlen(prefix)).chopped(qstrlen(suffix));
+            EXPECT_TRUE(encoded.match(term).hasMatch()) << term.toStdString();
+            EXPECT_EQ(QUrl::fromPercentEncoding(term.toLatin1()), text) << term.toStdString();
+        }
+    }
 }
 
 // Random walks against the hover model: a move over a link turns it red, over the background all
@@ -278,12 +302,24 @@ TEST(ShellExecuteA, PassesTheAddressAsTheOnlyArgumentAndReportsFailures) {
         EXPECT_EQ(platform::ShellExecuteA(0, nullptr, file, nullptr, nullptr, 1),
                   platform::kShellErrorFileNotFound);
     EXPECT_EQ(recorder.calls.size(), 1);
+}
 
-    platform::SetShellOpener(nullptr);  // the real start, with no opener on PATH
+// The real start, with no opener on PATH and then one that cannot start: a link click and a
+// search click each say so once.
+TEST_F(PromoBarTest, AnOpenerMissingOrUnableToStartIsReportedOncePerClick) {
+    platform::SetShellOpener(nullptr);
+    QTemporaryDir dir;
     const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", "/nonexistent");
-    EXPECT_EQ(platform::ShellExecuteA(0, nullptr, "https://example.com/", nullptr, nullptr, 1),
-              platform::kShellErrorNoAssociation);
+    qputenv("PATH", dir.path().toLocal8Bit());
+    for (const char* reason : {"找不到 xdg-open", "xdg-open 无法启动"}) {
+        QTest::mouseClick(Window(), Qt::LeftButton, {}, LinkRect(0).center());
+        QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
+        EXPECT_EQ(std::exchange(messages, {}),
+                  QStringList(2, QStringLiteral("提示 48 无法打开网址：%1。").arg(reason)));
+        QFile script(dir.filePath("xdg-open"));  // its interpreter does not exist
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.write("#!/nonexistent/sh\n") > 0);
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
     qputenv("PATH", path);
 }
 
