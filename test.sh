@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test, checks that another project can
+# Builds everything with warnings as errors and runs every test, runs scripts/lint.sh, checks that another project can
 # pull the Qt-free libraries in with add_subdirectory, then builds those libraries again under
 # AddressSanitizer + UndefinedBehaviorSanitizer and runs their tests.
 set -euo pipefail
@@ -14,6 +14,9 @@ echo "== build and test (all) =="
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
+
+echo "== clang-format and clang-tidy =="
+scripts/lint.sh
 
 echo "== the Qt-free libraries pulled into another project with add_subdirectory =="
 cmake -S tests/consumer -B build/consumer >/dev/null

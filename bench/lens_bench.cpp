@@ -13,6 +13,7 @@
 #include "bench/CollectingReporter.h"
 #include "dib/cDIB32.h"
 #include "lens/mLens.h"
+#include "tests/support/LensModel.h"
 
 namespace {
 
@@ -60,30 +61,18 @@ void BM_ApplyLens(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FloorBytes(R)));
 }
 
-// The transfer as a plain loop over every table entry, for comparison.
+// The tests' plain-loop model of the transfer, for comparison.
 void BM_ApplyLensPlainLoop(benchmark::State& state) {
     const int32_t R = static_cast<int32_t>(state.range(0));
     mLens::BuildLookUpTable(R, kFactor, state.range(1) != 0 ? -1 : 0);
-    const uint32_t mask = 0xFFFFFF;
     cDIB32 src, dst;
     if (src.Create(2 * R, 2 * R) == 0 || dst.Create(2 * R, 2 * R) == 0) {
         state.SkipWithError("surface creation failed");
         return;
     }
     FillNoise(src);
-    const auto& table = mLens::LookUpTable();
-    const int32_t w = 2 * R;
     for (auto _ : state) {
-        const uint32_t* s = src.DIBitsPtr();
-        uint32_t* d = dst.DIBitsPtr();
-        const mLens::tLensOffset* e = table.Data();
-        for (int32_t i = -R; i <= R; ++i) {
-            for (int32_t j = -R; j <= R; ++j, ++e) {
-                if (e->OffsetX > -R || e->OffsetY > -R) {
-                    d[(R + i) * w + R + j] = s[(R + e->OffsetY) * w + R + e->OffsetX] & mask;
-                }
-            }
-        }
+        ApplyLensModel(src.DIBitsPtr(), 2 * R, dst.DIBitsPtr(), 2 * R, 0xFFFFFF);
         benchmark::ClobberMemory();
     }
 }

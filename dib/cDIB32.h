@@ -32,7 +32,7 @@ class cDIB32 {
     // a null picture or a handle that is not a bitmap the surface stays as it was; for a bitmap
     // selected into another context it is left Empty; when no temporary context can be made it
     // stays created and black.
-    int32_t CreateFromStdPicture(const StdPicture* Picture);
+    [[nodiscard]] int32_t CreateFromStdPicture(const StdPicture* Picture);
     void LoadBlt(gdi::HDC hSrcDC, int32_t X = 0, int32_t Y = 0);
     void LoadBltRect(gdi::HDC hSrcDC, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xSrc,
                      int32_t ySrc);

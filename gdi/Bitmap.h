@@ -21,7 +21,7 @@ class Bitmap : public GdiObject {
     static bool SizeAllowed(int64_t width, int64_t height);
 
     // A zero-filled bitmap, or nullptr when the size is refused or memory is short.
-    static std::unique_ptr<Bitmap> Create(int64_t width, int64_t height);
+    [[nodiscard]] static std::unique_ptr<Bitmap> Create(int64_t width, int64_t height);
 
     ~Bitmap() override;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace gdi {
@@ -103,7 +104,9 @@ bool MemoryOverlaps(const SurfaceView& a, const SurfaceView& b) {
     const auto* b0 = reinterpret_cast<const char*>(b.pixels);
     const auto* a1 = a0 + int64_t{a.width} * a.height * 4;
     const auto* b1 = b0 + int64_t{b.width} * b.height * 4;
-    return a0 < b1 && b0 < a1;
+    // The two may be separate allocations, which the built-in < does not order.
+    const std::less<const char*> before;
+    return before(a0, b1) && before(b0, a1);
 }
 
 // The parts of a box inside a clip region (the box itself without a clip).

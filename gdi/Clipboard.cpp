@@ -5,6 +5,7 @@
 #include "gdi/Bitmap.h"
 #include "gdi/GdiState.h"
 #include "gdi/GdiTesting.h"
+#include "gdi/Immortal.h"
 
 namespace gdi {
 
@@ -18,11 +19,8 @@ struct ClipboardState {
     ClipboardPublisher publisher;
 };
 
-ClipboardState& State() {
-    // Never destroyed, like the handle table the held bitmap lives in.
-    static ClipboardState* state = new ClipboardState();
-    return *state;
-}
+// Immortal, like the handle table the held bitmap lives in.
+ClipboardState& State() { return Immortal<ClipboardState>(); }
 
 HandleTable& Objects() { return GdiState::Instance().Objects(); }
 

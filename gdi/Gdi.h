@@ -96,7 +96,8 @@ inline constexpr int NULLREGION = 1;
 inline constexpr int SIMPLEREGION = 2;
 inline constexpr int COMPLEXREGION = 3;
 
-// Device contexts and objects.
+// Device contexts and objects. Every Create* result is [[nodiscard]]: dropping it leaks the
+// object or hides a failure.
 //
 // CreateCompatibleDC(0 or a live DC): a memory DC holding the shared stock 1 × 1 bitmap, which
 // the first SelectObject of a bitmap returns; the stock bitmap is never deleted (DeleteObject on
@@ -108,7 +109,7 @@ inline constexpr int COMPLEXREGION = 3;
 // and screen DCs), OBJ_BITMAP, OBJ_BRUSH, OBJ_REGION, or 0 for a bad handle. GetObjectA describes
 // bitmaps only: it copies min(cbBuffer, sizeof(BITMAP)) bytes and returns that count, returns
 // sizeof(BITMAP) for a null buffer, and 0 otherwise.
-HDC CreateCompatibleDC(HDC hdc);
+[[nodiscard]] HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h);
 BOOL DeleteObject(HGDIOBJ h);
@@ -121,9 +122,9 @@ int GetObjectA(HGDIOBJ h, int cbBuffer, void* lpvObject);
 // 1..32768 and the buffer at most 1 GiB (checked in 64 bits; biSizeImage is never read);
 // otherwise the result is 0 and *ppvBits is null. hdc may be 0 or a live DC. A compatible bitmap
 // is always 32-bit, with the same limits.
-HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
-                         uint32_t hSection, DWORD offset);
-HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+[[nodiscard]] HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
+                                       uint32_t hSection, DWORD offset);
+[[nodiscard]] HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 
 // Block transfers. Only SRCCOPY is supported (other rops give FALSE). The destination is
 // clipped to its surface and to the DC's clip region; destination pixels whose source pixel lies
@@ -145,14 +146,14 @@ int SetStretchBltMode(HDC hdc, int mode);
 // rectangle pointer.
 BOOL SetRect(RECT* lprc, int xLeft, int yTop, int xRight, int yBottom);
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
-HBRUSH CreateSolidBrush(COLORREF color);
+[[nodiscard]] HBRUSH CreateSolidBrush(COLORREF color);
 
 // Regions and clipping. CreateRectRgn normalises inverted corners. CombineRgn returns the
 // complexity of the result (NULLREGION, SIMPLEREGION, COMPLEXREGION) or ERROR for a bad handle or
 // mode; the destination may be a source; RGN_COPY ignores hrgnSrc2. SelectClipRgn copies the
 // region into the DC (the caller still owns and deletes its own) and returns its complexity;
 // a null region removes clipping and returns SIMPLEREGION.
-HRGN CreateRectRgn(int x1, int y1, int x2, int y2);
+[[nodiscard]] HRGN CreateRectRgn(int x1, int y1, int x2, int y2);
 int CombineRgn(HRGN hrgnDst, HRGN hrgnSrc1, HRGN hrgnSrc2, int iMode);
 int SelectClipRgn(HDC hdc, HRGN hrgn);
 

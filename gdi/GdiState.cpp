@@ -1,15 +1,12 @@
 #include "gdi/GdiState.h"
 
 #include "gdi/Bitmap.h"
+#include "gdi/Immortal.h"
 
 namespace gdi {
 
-GdiState& GdiState::Instance() {
-    // Never destroyed: surfaces held in other static objects may release their handles during
-    // exit, after function-local statics made later would already be gone.
-    static GdiState* state = new GdiState();
-    return *state;
-}
+// Immortal: surfaces held in other static objects may release their handles during exit.
+GdiState& GdiState::Instance() { return Immortal<GdiState>(); }
 
 uint32_t GdiState::StockBitmap() {
     if (objects_.Get<Bitmap>(stockBitmap_) == nullptr) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gdi/HandleTable.h"
+#include "gdi/Immortal.h"
 #include "gdi/Surface.h"
 
 namespace gdi {
@@ -23,6 +24,7 @@ class GdiState {
     void SetScreen(ScreenSource source) { screen_ = std::move(source); }
 
   private:
+    friend GdiState& Immortal<GdiState>();
     GdiState() = default;
 
     HandleTable objects_;

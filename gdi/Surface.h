@@ -30,7 +30,7 @@ using DirtyHandler = std::function<void(const RECT&)>;
 // A persistent DC over `view`. A view with null pixels or a non-positive size counts as an
 // empty surface (drawing does nothing). `onDirty` may be empty. Returns 0 only when the handle
 // table is full. The pixels must stay valid until the DC is re-pointed or released.
-HDC CreateSurfaceDC(SurfaceView view, DirtyHandler onDirty);
+[[nodiscard]] HDC CreateSurfaceDC(SurfaceView view, DirtyHandler onDirty);
 
 // Re-points a surface DC at new pixels (say, after the window was resized); the clip region
 // and the stretch mode stay. FALSE for anything but a surface DC.
@@ -54,7 +54,7 @@ HWND GetDesktopWindow();
 // GetDC(0) and GetDC(GetDesktopWindow()) give a DC over the registered screen source (0 when
 // none is registered); any other window gives 0. ReleaseDC releases such a DC: 1 on success, 0
 // for anything else.
-HDC GetDC(HWND hWnd);
+[[nodiscard]] HDC GetDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hdc);
 
 }  // namespace gdi

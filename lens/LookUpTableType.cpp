@@ -46,7 +46,7 @@ void LookUpTableType::Build(int32_t Radius, int32_t Factor, int16_t Convex) {
     Clear();
     if (Radius < 0 || Radius > kMaxRadius) return;
     const int32_t R = Radius;
-    const size_t side = static_cast<size_t>(2 * R + 1);
+    const size_t side = 2 * static_cast<size_t>(R) + 1;
     constexpr size_t kUsual = kUsualMaxRadius;
     constexpr size_t kUsualSide = 2 * kUsual + 1;
     if (!m_HalfWidth.Resize(static_cast<size_t>(R) + 1, kUsual + 1) ||
@@ -128,7 +128,7 @@ tLensOffset LookUpTableType::operator()(int32_t j, int32_t i) const {
     const int32_t R = m_Radius;
     if (R < 0) return {0, 0};
     if (j < -R || j > R || i < -R || i > R) return {-R, -R};
-    const size_t side = static_cast<size_t>(2 * R + 1);
+    const size_t side = 2 * static_cast<size_t>(R) + 1;
     return m_Entries.Data()[static_cast<size_t>(i + R) * side + static_cast<size_t>(j + R)];
 }
 

@@ -5,7 +5,8 @@ LUCIVANE_GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev libx11-dev libxtst-dev
   qt6-wayland)
 LUCIVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils dpkg-dev file
   lintian devscripts appstream man-db groff-base binutils
-  openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+  openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  clang-format clang-tidy)
 # The Wayland session (qt6-wayland, the portal) and the private headless sway session the Wayland
 # tests run in; installed without recommendations (sway would bring a desktop's worth).
 LUCIVANE_WAYLAND_PACKAGES=(qt6-wayland libwayland-dev sway xwayland swaybg grim pipewire

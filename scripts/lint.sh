@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Style and static checks: clang-format (no change allowed) over every C++ file of LINT_DIRS, and
+# clang-tidy (.clang-tidy) over their .cpp files with the ci build's compile_commands.json
+# (configure it first: cmake --preset ci). Exits non-zero on any finding.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# Grows towards the whole tree as directories are brought clean.
+LINT_DIRS=(gdi dib lens tests/gdi tests/dib tests/lens bench)
+# Left out until the branch that is rewriting them merges (then formatted and dropped here).
+LINT_PENDING=(tests/gdi/conformance_test.cpp)
+
+build=${LINT_BUILD_DIR:-build/ci}
+jobs=${LINT_JOBS:-$(nproc)}
+mapfile -t files < <(git ls-files -- "${LINT_DIRS[@]/%//*.cpp}" "${LINT_DIRS[@]/%//*.h}" |
+  grep -vxF -f <(printf '%s\n' "${LINT_PENDING[@]}"))
+mapfile -t sources < <(printf '%s\n' "${files[@]}" | grep '\.cpp$')
+
+echo "lint: clang-format over ${#files[@]} files"
+clang-format --dry-run -Werror "${files[@]}"
+
+[[ -f $build/compile_commands.json ]] || { echo "lint: no $build/compile_commands.json" >&2; exit 1; }
+# Headers are checked where the listed sources include them, and only those of LINT_DIRS.
+filter="$(pwd)/($(IFS='|'; echo "${LINT_DIRS[*]}"))/"
+echo "lint: clang-tidy over ${#sources[@]} files"
+# The build compiles with g++, whose -Wconversion leaves sign changes alone; clang's does not.
+printf '%s\n' "${sources[@]}" |
+  xargs -P "$jobs" -n 2 clang-tidy -p "$build" --quiet --header-filter="$filter" \
+    --extra-arg=-Wno-sign-conversion 2> >(grep -v ' generated\.$' >&2)
+echo "lint: OK"
