@@ -25,8 +25,8 @@ std::unique_ptr<Bitmap> Bitmap::Create(int64_t width, int64_t height) {
 }
 
 Bitmap::Bitmap(uint32_t* pixels, int32_t width, int32_t height)
-    : GdiObject(kKind), pixels_(pixels), width_(width), height_(height) {}
+    : GdiObject(kKind), m_pixels(pixels), m_width(width), m_height(height) {}
 
-Bitmap::~Bitmap() { std::free(pixels_); }
+Bitmap::~Bitmap() { std::free(m_pixels); }
 
 }  // namespace gdi

@@ -25,22 +25,22 @@ class Bitmap : public GdiObject {
 
     ~Bitmap() override;
 
-    uint32_t* Pixels() const { return pixels_; }
-    int32_t Width() const { return width_; }
-    int32_t Height() const { return height_; }
-    SurfaceView View() const { return SurfaceView{pixels_, width_, height_}; }
+    uint32_t* Pixels() const { return m_pixels; }
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+    SurfaceView View() const { return SurfaceView{m_pixels, m_width, m_height}; }
 
     // The DC this bitmap is selected into, or 0. Stock bitmaps are never marked.
-    uint32_t SelectedInto() const { return selectedInto_; }
-    void SetSelectedInto(uint32_t hdc) { selectedInto_ = hdc; }
+    uint32_t SelectedInto() const { return m_selectedInto; }
+    void SetSelectedInto(uint32_t hdc) { m_selectedInto = hdc; }
 
   private:
     Bitmap(uint32_t* pixels, int32_t width, int32_t height);
 
-    uint32_t* pixels_;
-    int32_t width_;
-    int32_t height_;
-    uint32_t selectedInto_ = 0;
+    uint32_t* m_pixels;
+    int32_t m_width;
+    int32_t m_height;
+    uint32_t m_selectedInto = 0;
 };
 
 }  // namespace gdi

@@ -114,33 +114,33 @@ class ClippedBoxes {
   public:
     ClippedBoxes(const pixman_box32_t& box, const Region* clip) {
         if (clip == nullptr) {
-            single_ = box;
-            boxes_ = &single_;
-            count_ = 1;
+            m_single = box;
+            m_boxes = &m_single;
+            m_count = 1;
             return;
         }
-        owned_ = true;
-        pixman_region32_init_with_extents(&part_, &box);
-        if (pixman_region32_intersect(&part_, &part_,
+        m_owned = true;
+        pixman_region32_init_with_extents(&m_part, &box);
+        if (pixman_region32_intersect(&m_part, &m_part,
                                       const_cast<pixman_region32_t*>(clip->Raw()))) {
-            boxes_ = pixman_region32_rectangles(&part_, &count_);
+            m_boxes = pixman_region32_rectangles(&m_part, &m_count);
         }
     }
     ~ClippedBoxes() {
-        if (owned_) pixman_region32_fini(&part_);
+        if (m_owned) pixman_region32_fini(&m_part);
     }
     ClippedBoxes(const ClippedBoxes&) = delete;
     ClippedBoxes& operator=(const ClippedBoxes&) = delete;
 
-    const pixman_box32_t* begin() const { return boxes_; }
-    const pixman_box32_t* end() const { return boxes_ + count_; }
+    const pixman_box32_t* begin() const { return m_boxes; }
+    const pixman_box32_t* end() const { return m_boxes + m_count; }
 
   private:
-    pixman_region32_t part_;
-    pixman_box32_t single_{};
-    const pixman_box32_t* boxes_ = nullptr;
-    int count_ = 0;
-    bool owned_ = false;
+    pixman_region32_t m_part;
+    pixman_box32_t m_single{};
+    const pixman_box32_t* m_boxes = nullptr;
+    int m_count = 0;
+    bool m_owned = false;
 };
 
 void Report(const DirtyHandler* onDrawn, const pixman_box32_t& b) {

@@ -12,18 +12,18 @@ class Brush : public GdiObject {
   public:
     static constexpr ObjectKind kKind = ObjectKind::Brush;
 
-    explicit Brush(uint32_t colorref) : GdiObject(kKind), colorref_(colorref) {}
+    explicit Brush(uint32_t colorref) : GdiObject(kKind), m_colorref(colorref) {}
 
-    uint32_t ColorRef() const { return colorref_; }
+    uint32_t ColorRef() const { return m_colorref; }
     // The pixel this brush paints; the top byte is always 0.
-    uint32_t Pixel() const { return ToPixel(colorref_); }
+    uint32_t Pixel() const { return ToPixel(m_colorref); }
 
     static uint32_t ToPixel(uint32_t colorref) {
         return ((colorref & 0xFFu) << 16) | (colorref & 0xFF00u) | ((colorref >> 16) & 0xFFu);
     }
 
   private:
-    uint32_t colorref_;
+    uint32_t m_colorref;
 };
 
 }  // namespace gdi

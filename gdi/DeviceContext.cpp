@@ -12,19 +12,19 @@ void DeviceContext::SetView(SurfaceView view) {
     if (view.pixels == nullptr || !Bitmap::SizeAllowed(view.width, view.height)) {
         view = SurfaceView{};
     }
-    view_ = view;
+    m_view = view;
 }
 
 int DeviceContext::SetClip(const Region* region) {
     if (region == nullptr) {
-        clip_.reset();
+        m_clip.reset();
         return SIMPLEREGION;  // the whole surface
     }
     // On failure the old clip stays: losing it would let drawing spread over the whole surface.
     std::unique_ptr<Region> copy(new (std::nothrow) Region());
     if (!copy || !copy->CopyFrom(*region)) return ERROR;
-    clip_ = std::move(copy);
-    return clip_->Complexity();
+    m_clip = std::move(copy);
+    return m_clip->Complexity();
 }
 
 }  // namespace gdi

@@ -21,36 +21,36 @@ class DeviceContext : public GdiObject {
         Screen,   // reads and draws the screen source (GetDC)
     };
 
-    DeviceContext(Type type, uint32_t bitmap) : GdiObject(kKind), type_(type), bitmap_(bitmap) {}
+    DeviceContext(Type type, uint32_t bitmap) : GdiObject(kKind), m_type(type), m_bitmap(bitmap) {}
 
-    Type GetType() const { return type_; }
+    Type GetType() const { return m_type; }
 
     // Memory DCs: the selected bitmap's handle.
-    uint32_t SelectedBitmap() const { return bitmap_; }
-    void SetSelectedBitmap(uint32_t bitmap) { bitmap_ = bitmap; }
+    uint32_t SelectedBitmap() const { return m_bitmap; }
+    void SetSelectedBitmap(uint32_t bitmap) { m_bitmap = bitmap; }
 
     // Surface and screen DCs: the borrowed pixels and who to tell about drawing.
-    const SurfaceView& View() const { return view_; }
+    const SurfaceView& View() const { return m_view; }
     void SetView(SurfaceView view);
-    const DirtyHandler& OnDirty() const { return onDirty_; }
-    void SetOnDirty(DirtyHandler onDirty) { onDirty_ = std::move(onDirty); }
+    const DirtyHandler& OnDirty() const { return m_onDirty; }
+    void SetOnDirty(DirtyHandler onDirty) { m_onDirty = std::move(onDirty); }
 
     // nullptr when drawing is not clipped.
-    const Region* Clip() const { return clip_.get(); }
+    const Region* Clip() const { return m_clip.get(); }
     // Copies `region` (nullptr removes clipping and gives SIMPLEREGION). Returns the region's
     // complexity, or ERROR when memory ran short (clipping is then removed).
     int SetClip(const Region* region);
 
-    int StretchMode() const { return stretchMode_; }
-    void SetStretchMode(int mode) { stretchMode_ = mode; }
+    int StretchMode() const { return m_stretchMode; }
+    void SetStretchMode(int mode) { m_stretchMode = mode; }
 
   private:
-    Type type_;
-    uint32_t bitmap_;
-    SurfaceView view_;
-    DirtyHandler onDirty_;
-    std::unique_ptr<Region> clip_;
-    int stretchMode_ = 1;  // BLACKONWHITE
+    Type m_type;
+    uint32_t m_bitmap;
+    SurfaceView m_view;
+    DirtyHandler m_onDirty;
+    std::unique_ptr<Region> m_clip;
+    int m_stretchMode = 1;  // BLACKONWHITE
 };
 
 }  // namespace gdi

@@ -14,15 +14,15 @@ enum class ObjectKind : uint8_t {
 
 class GdiObject {
   public:
-    explicit GdiObject(ObjectKind kind) : kind_(kind) {}
+    explicit GdiObject(ObjectKind kind) : m_kind(kind) {}
     virtual ~GdiObject() = default;
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
 
-    ObjectKind Kind() const { return kind_; }
+    ObjectKind Kind() const { return m_kind; }
 
   private:
-    ObjectKind kind_;
+    ObjectKind m_kind;
 };
 
 }  // namespace gdi

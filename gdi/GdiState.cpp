@@ -9,10 +9,10 @@ namespace gdi {
 GdiState& GdiState::Instance() { return Immortal<GdiState>(); }
 
 uint32_t GdiState::StockBitmap() {
-    if (objects_.Get<Bitmap>(stockBitmap_) == nullptr) {
-        stockBitmap_ = objects_.Insert(Bitmap::Create(1, 1), /*stock=*/true);
+    if (m_objects.Get<Bitmap>(m_stockBitmap) == nullptr) {
+        m_stockBitmap = m_objects.Insert(Bitmap::Create(1, 1), /*stock=*/true);
     }
-    return stockBitmap_;
+    return m_stockBitmap;
 }
 
 }  // namespace gdi

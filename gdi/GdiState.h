@@ -14,22 +14,22 @@ class GdiState {
   public:
     static GdiState& Instance();
 
-    HandleTable& Objects() { return objects_; }
+    HandleTable& Objects() { return m_objects; }
 
     // The 1 × 1 bitmap every new memory DC starts with; made on first use, never deleted and
     // never counted as live. 0 only when it could not be made.
     uint32_t StockBitmap();
 
-    const ScreenSource& Screen() const { return screen_; }
-    void SetScreen(ScreenSource source) { screen_ = std::move(source); }
+    const ScreenSource& Screen() const { return m_screen; }
+    void SetScreen(ScreenSource source) { m_screen = std::move(source); }
 
   private:
     friend GdiState& Immortal<GdiState>();
     GdiState() = default;
 
-    HandleTable objects_;
-    uint32_t stockBitmap_ = 0;
-    ScreenSource screen_;
+    HandleTable m_objects;
+    uint32_t m_stockBitmap = 0;
+    ScreenSource m_screen;
 };
 
 }  // namespace gdi

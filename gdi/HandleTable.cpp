@@ -16,36 +16,36 @@ uint32_t MakeHandle(ObjectKind kind, uint8_t generation, uint32_t index) {
 
 uint32_t HandleTable::Insert(std::unique_ptr<GdiObject> object, bool stock) {
     if (!object) return 0;
-    if (!stock && failCount_ > 0) {
-        if (failAfter_ > 0) {
-            --failAfter_;
+    if (!stock && m_failCount > 0) {
+        if (m_failAfter > 0) {
+            --m_failAfter;
         } else {
-            --failCount_;
+            --m_failCount;
             return 0;
         }
     }
     uint32_t index;
-    if (free_.size() >= kMinFreeBeforeReuse || (slots_.size() >= kMaxSlots && !free_.empty())) {
-        index = free_.front();
-        free_.pop_front();
-    } else if (slots_.size() < kMaxSlots) {
-        index = static_cast<uint32_t>(slots_.size());
-        slots_.emplace_back();
+    if (m_free.size() >= kMinFreeBeforeReuse || (m_slots.size() >= kMaxSlots && !m_free.empty())) {
+        index = m_free.front();
+        m_free.pop_front();
+    } else if (m_slots.size() < kMaxSlots) {
+        index = static_cast<uint32_t>(m_slots.size());
+        m_slots.emplace_back();
     } else {
         return 0;
     }
-    Slot& slot = slots_[index];
+    Slot& slot = m_slots[index];
     const ObjectKind kind = object->Kind();
     slot.object = std::move(object);
     slot.stock = stock;
-    if (!stock) ++live_;
+    if (!stock) ++m_live;
     return MakeHandle(kind, slot.generation, index);
 }
 
 const HandleTable::Slot* HandleTable::SlotOf(uint32_t handle) const {
     const uint32_t index = handle & kIndexMask;
-    if (index >= slots_.size()) return nullptr;
-    const Slot& slot = slots_[index];
+    if (index >= m_slots.size()) return nullptr;
+    const Slot& slot = m_slots[index];
     if (!slot.object) return nullptr;
     if (MakeHandle(slot.object->Kind(), slot.generation, index) != handle) return nullptr;
     return &slot;
@@ -64,13 +64,13 @@ bool HandleTable::IsStock(uint32_t handle) const {
 bool HandleTable::Erase(uint32_t handle) {
     if (SlotOf(handle) == nullptr) return false;
     const uint32_t index = handle & kIndexMask;
-    Slot& slot = slots_[index];
+    Slot& slot = m_slots[index];
     // Take the object out first so that its destructor sees a consistent table.
     std::unique_ptr<GdiObject> doomed = std::move(slot.object);
-    if (!slot.stock) --live_;
+    if (!slot.stock) --m_live;
     slot.stock = false;
     ++slot.generation;
-    free_.push_back(index);
+    m_free.push_back(index);
     return true;
 }
 

@@ -43,16 +43,16 @@ class HandleTable {
     bool Erase(uint32_t handle);
 
     // Live non-stock objects.
-    uint32_t LiveCount() const { return live_; }
+    uint32_t LiveCount() const { return m_live; }
 
     // Failure injection for tests: after `after` more successful non-stock inserts, the next
     // `count` inserts fail (the object is destroyed and 0 returned). PendingFailures() tells how
     // many of them have not happened yet.
     void FailInserts(uint32_t count, uint32_t after) {
-        failCount_ = count;
-        failAfter_ = after;
+        m_failCount = count;
+        m_failAfter = after;
     }
-    uint32_t PendingFailures() const { return failCount_; }
+    uint32_t PendingFailures() const { return m_failCount; }
 
   private:
     struct Slot {
@@ -63,11 +63,11 @@ class HandleTable {
 
     const Slot* SlotOf(uint32_t handle) const;
 
-    std::vector<Slot> slots_;
-    std::deque<uint32_t> free_;
-    uint32_t live_ = 0;
-    uint32_t failCount_ = 0;
-    uint32_t failAfter_ = 0;
+    std::vector<Slot> m_slots;
+    std::deque<uint32_t> m_free;
+    uint32_t m_live = 0;
+    uint32_t m_failCount = 0;
+    uint32_t m_failAfter = 0;
 };
 
 }  // namespace gdi

@@ -29,11 +29,11 @@ class Region : public GdiObject {
     // NULLREGION, SIMPLEREGION or COMPLEXREGION.
     int Complexity() const;
 
-    pixman_region32_t* Raw() { return &region_; }
-    const pixman_region32_t* Raw() const { return &region_; }
+    pixman_region32_t* Raw() { return &m_region; }
+    const pixman_region32_t* Raw() const { return &m_region; }
 
   private:
-    pixman_region32_t region_;
+    pixman_region32_t m_region;
 };
 
 }  // namespace gdi

@@ -116,13 +116,13 @@ QSize PromoBar::sizeHint() const { return QSize(kDesignWidth, kDesignHeight); }
 
 uint32_t PromoBar::LinkForeColor(int index) const {
     if (index < 0 || index >= kLinkCount) return 0;
-    return linkForeColor_[index];
+    return m_linkForeColor[index];
 }
 
 void PromoBar::SetLinkForeColor(int index, uint32_t color) {
     // Every move repeats the colour; repaint only on a change.
-    if (linkForeColor_[index] == color) return;
-    linkForeColor_[index] = color;
+    if (m_linkForeColor[index] == color) return;
+    m_linkForeColor[index] = color;
     SetTextColor(Label1_[index], color);
 }
 
@@ -161,19 +161,19 @@ bool PromoBar::LabelMouseEvent(int index, QEvent* event) {
         }
         case QEvent::MouseButtonPress: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton) pressedLabel_ = index;
+            if (mouse->button() == Qt::LeftButton) m_pressedLabel = index;
             return true;
         }
         case QEvent::MouseButtonDblClick:
             // The second press of a double-click: its release is no second click.
-            pressedLabel_ = kNoPress;
+            m_pressedLabel = kNoPress;
             return true;
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() != Qt::LeftButton) return true;
             const bool click =
-                pressedLabel_ == index && label->rect().contains(mouse->position().toPoint());
-            pressedLabel_ = kNoPress;
+                m_pressedLabel == index && label->rect().contains(mouse->position().toPoint());
+            m_pressedLabel = kNoPress;
             if (click) {
                 if (index < 0) {
                     Label2_Click();

@@ -70,9 +70,9 @@ class PromoBar : public QWidget {
     QLineEdit* Text1_ = nullptr;
     QLabel* Label2_ = nullptr;
     std::array<QLabel*, kLinkCount> Label1_{};
-    std::array<uint32_t, kLinkCount> linkForeColor_{};
+    std::array<uint32_t, kLinkCount> m_linkForeColor{};
     // The label (-1 search button, 0..4 links) that took the last left press, or kNoPress; a
     // press that completed a double-click makes no click on its release.
     static constexpr int kNoPress = -2;
-    int pressedLabel_ = kNoPress;
+    int m_pressedLabel = kNoPress;
 };
