@@ -35,9 +35,10 @@ class Bitmap : public GdiObject {
     void SetSelectedInto(uint32_t hdc) { selectedInto_ = hdc; }
 
   private:
-    Bitmap(uint32_t* pixels, int32_t width, int32_t height);
+    Bitmap(uint32_t* pixels, int32_t width, int32_t height, size_t mapped);
 
     uint32_t* pixels_;
+    size_t mapped_;  // bytes mapped for a large bitmap; 0: from the heap
     int32_t width_;
     int32_t height_;
     uint32_t selectedInto_ = 0;
