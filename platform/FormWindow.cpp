@@ -244,6 +244,9 @@ void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) 
             const QPoint to(qCeil((r.right() + 1) * ratio), qCeil((r.bottom() + 1) * ratio));
             device += QRect(from, to - QPoint(1, 1));
         }
+        if (m_toPut.empty())
+            QMetaObject::invokeMethod(
+                this, [this] { PutPending(); }, Qt::QueuedConnection);
         auto it = std::find_if(m_toPut.begin(), m_toPut.end(),
                                [&pane](const PendingPut& p) { return p.pane == &pane; });
         if (it == m_toPut.end()) {
@@ -251,9 +254,6 @@ void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) 
         } else {
             it->device += device;
         }
-        if (m_toPut.size() == 1 && it == m_toPut.end())
-            QMetaObject::invokeMethod(
-                this, [this] { PutPending(); }, Qt::QueuedConnection);
         return;
     }
     // Only copy: the form's drawing already went into the surface.

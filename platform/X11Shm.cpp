@@ -53,10 +53,6 @@ void DropSpare() {
     ++spare.generation;
 }
 
-// Whether the server can attach our segments: asked once, by attaching a small one, as a remote
-// server cannot.
-bool ShmUsable(xcb_connection_t* c);
-
 bool Attach(xcb_connection_t* c, int shmId, xcb_shm_seg_t& seg) {
     seg = xcb_generate_id(c);
     xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, seg, shmId, 0));
@@ -83,6 +79,8 @@ void Release(void* address) {
     });
 }
 
+// Whether the server can attach our segments: asked once, by attaching a small one, as a remote
+// server cannot.
 bool ShmUsable(xcb_connection_t* c) {
     static int usable = -1;
     if (usable >= 0) return usable != 0;
