@@ -8,6 +8,7 @@
 
 // Last: Xlib defines None, Bool, Status and friends.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
