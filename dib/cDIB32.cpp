@@ -31,11 +31,15 @@ int16_t cDIB32::Create(int32_t NewWidth, int32_t NewHeight, gdi::COLORREF BackCo
         } else {
             m_pBits = static_cast<uint32_t*>(bits);
             m_hOldBitmap = gdi::SelectObject(m_hDC, m_hDIB);
-            gdi::RECT rect;
-            gdi::SetRect(&rect, 0, 0, NewWidth, NewHeight);
-            const gdi::HBRUSH brush = gdi::CreateSolidBrush(BackColor);
-            gdi::FillRect(m_hDC, &rect, brush);
-            gdi::DeleteObject(brush);
+            // The section starts out zero, which is black: filling it again would only cost a
+            // pass over (and a first touch of) every pixel.
+            if (BackColor != 0) {
+                gdi::RECT rect;
+                gdi::SetRect(&rect, 0, 0, NewWidth, NewHeight);
+                const gdi::HBRUSH brush = gdi::CreateSolidBrush(BackColor);
+                gdi::FillRect(m_hDC, &rect, brush);
+                gdi::DeleteObject(brush);
+            }
         }
     }
     return m_hDIB != 0 ? -1 : 0;

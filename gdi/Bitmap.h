@@ -35,9 +35,10 @@ class Bitmap : public GdiObject {
     void SetSelectedInto(uint32_t hdc) { m_selectedInto = hdc; }
 
   private:
-    Bitmap(uint32_t* pixels, int32_t width, int32_t height);
+    Bitmap(uint32_t* pixels, int32_t width, int32_t height, size_t mapped);
 
     uint32_t* m_pixels;
+    size_t m_mapped;  // bytes mapped for a large bitmap; 0: from the heap
     int32_t m_width;
     int32_t m_height;
     uint32_t m_selectedInto = 0;

@@ -81,14 +81,15 @@ void Form::Show(int Modal, Form* OwnerForm) {
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
-    m_window->FitSurface();
     if (m_frozenScreen && mapping) {
         // The screen as it is before this window maps, taken straight into the surface: the
-        // window starts out showing it.
+        // window starts out showing it. The copy is the surface (no other one made first).
         ThawScreen();  // a copy from an earlier showing is out of date
         ScreenCopy::Freeze(m_window->SurfaceImage());
         m_screenFrozen = true;
         m_window->SurfaceReplaced();
+    } else {
+        m_window->FitSurface();
     }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);

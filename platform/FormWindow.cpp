@@ -17,6 +17,7 @@
 #include "platform/CaptureBackend.h"
 #include "platform/Desktop.h"
 #include "platform/Form.h"
+#include "platform/SurfacePresenter.h"
 #include "platform/WindowServices.h"
 
 namespace {
@@ -78,6 +79,13 @@ class ScreenWindow : public QWidget {
         setWindowTitle(owner.windowTitle());
     }
     QPoint Offset() const { return m_offset; }
+    void SetDirect(bool direct) {
+        m_direct = direct;
+        setAttribute(Qt::WA_PaintOnScreen, direct);
+    }
+    QPaintEngine* paintEngine() const override {
+        return m_direct ? nullptr : QWidget::paintEngine();
+    }
 
   protected:
     void paintEvent(QPaintEvent* e) override { m_owner.PaintPane(*this, m_offset, e->region()); }
@@ -96,6 +104,7 @@ class ScreenWindow : public QWidget {
   private:
     FormWindow& m_owner;
     QPoint m_offset;
+    bool m_direct = false;
 };
 
 // Full-screen on `part`'s screen, out of task lists, before the window maps.
@@ -247,6 +256,17 @@ void FormWindow::CoverDesktop() {
         pane->windowHandle()->setTransientParent(windowHandle());
         m_panes.emplace_back(pane);
     }
+    // A surface put straight on screen: no backing store holding another copy of it.
+    SurfacePresenter* presenter = m_hDC ? SurfacePresenter::Current() : nullptr;
+    bool direct = presenter && presenter->Accepts(*this);
+    for (auto& pane : m_panes) direct = direct && presenter->Accepts(*pane);
+    m_direct = direct;
+    setAttribute(Qt::WA_PaintOnScreen, direct);
+    for (auto& pane : m_panes) static_cast<ScreenWindow*>(pane.data())->SetDirect(direct);
+}
+
+QPaintEngine* FormWindow::paintEngine() const {
+    return m_direct ? nullptr : QWidget::paintEngine();
 }
 
 void FormWindow::ShowPanes() {
@@ -270,14 +290,44 @@ void FormWindow::paintEvent(QPaintEvent* e) {
 
 void FormWindow::PaintPane(QWidget& pane, QPoint offset, const QRegion& region) {
     if (!m_hDC) return;
+    const qreal ratio = Desktop::Scale(pane.screen());
+    if (m_direct) {
+        // Put once the events at hand are handled: a window is exposed twice as it maps.
+        QRegion device;
+        for (const QRect& r : region) {
+            const QPoint from(qFloor(r.left() * ratio), qFloor(r.top() * ratio));
+            const QPoint to(qCeil((r.right() + 1) * ratio), qCeil((r.bottom() + 1) * ratio));
+            device += QRect(from, to - QPoint(1, 1));
+        }
+        if (m_toPut.empty())
+            QMetaObject::invokeMethod(
+                this, [this] { PutPending(); }, Qt::QueuedConnection);
+        auto it = std::find_if(m_toPut.begin(), m_toPut.end(),
+                               [&pane](const PendingPut& p) { return p.pane == &pane; });
+        if (it == m_toPut.end()) {
+            m_toPut.push_back({&pane, offset, device});
+        } else {
+            it->device += device;
+        }
+        return;
+    }
     // Only copy: the form's drawing already went into the surface.
     QPainter p(&pane);
-    const qreal ratio = Desktop::Scale(pane.screen());
     for (const QRect& r : region) {
         const QRectF source(offset.x() + r.x() * ratio, offset.y() + r.y() * ratio,
                             r.width() * ratio, r.height() * ratio);
         p.drawImage(QRectF(r), m_surface, source);
     }
+}
+
+void FormWindow::PutPending() {
+    std::vector<PendingPut> toPut;
+    toPut.swap(m_toPut);
+    SurfacePresenter* presenter = SurfacePresenter::Current();
+    for (const PendingPut& put : toPut)
+        if (put.pane && m_direct && presenter)
+            for (const QRect& r : put.device)
+                presenter->Put(*put.pane, m_surface, r.translated(put.offset), r.topLeft());
 }
 
 void FormWindow::resizeEvent(QResizeEvent* e) {

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -63,6 +64,7 @@ class FormWindow : public QWidget {
     void mouseMoveEvent(QMouseEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    QPaintEngine* paintEngine() const override;
 
   private:
     // `window` is this window or one of the other screens' windows.
@@ -73,6 +75,8 @@ class FormWindow : public QWidget {
     // desktop): the capture ends and the form hears a move at the last position.
     void LostToWindowManager();
     void Present(const QRect& device);
+    // Puts what the windows' paint events asked for (direct presentation).
+    void PutPending();
 
     Form& m_form;
     // Set by a show; the first exposure afterwards activates the form.
@@ -83,11 +87,18 @@ class FormWindow : public QWidget {
     bool m_filterInstalled = false;
     bool m_updateLocked = false;
     bool m_desktop = false;  // a full-screen form's window: the surface is the desktop
+    bool m_direct = false;   // its windows show the surface through the SurfacePresenter
     QPoint m_offset;         // this window's top-left on the surface
     QPointF m_lastMove;      // surface position of the last mouse move
     int m_wheelAngle = 0;    // wheel angle turned short of a whole notch (1/8 degree)
     std::vector<QPointer<QWidget>> m_panes;  // the other screens' windows
     QRect m_lockedDirty;                     // surface pixels drawn while locked
+    struct PendingPut {
+        QPointer<QWidget> pane;
+        QPoint offset;   // the pane's top-left on the surface
+        QRegion device;  // the pane's device pixels to put
+    };
+    std::vector<PendingPut> m_toPut;
     QImage m_surface;
     uint32_t m_hDC = 0;
 };

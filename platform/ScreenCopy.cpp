@@ -90,7 +90,8 @@ QImage ScreenCopy::Take() {
     State& s = S();
     if (s.source) return Normalised(s.source());
     if (!QGuiApplication::instance()) return {};
-    if (!s.platform && QGuiApplication::platformName() == "xcb") s.platform = X11RootCopy;
+    if (!s.platform && QGuiApplication::platformName() == "xcb")
+        s.platform = [](const QRect& bounds) { return X11RootCopy(bounds); };
     if (s.platform) {
         QImage copy = s.platform(Desktop::Bounds());
         if (!copy.isNull()) return copy;

@@ -47,5 +47,7 @@ class ScreenCopy {
 };
 
 // The X11 root window's pixels in `bounds` (root coordinates), read in strips straight into one
-// image; null when the root's pixel format is not 32-bit TrueColor or the read fails.
-QImage X11RootCopy(const QRect& bounds);
+// image; null when the root's pixel format is not 32-bit TrueColor or the read fails. With
+// `sharedMemory` (where the server can attach it) the server writes into the image's own
+// shared segment, which the X11 presentation then puts on screen without another copy.
+QImage X11RootCopy(const QRect& bounds, bool sharedMemory = true);
