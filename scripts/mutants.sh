@@ -22,9 +22,9 @@ jobs=${MUTANT_JOBS:-2}
 # (they are what pins them down; the GUI tests would add minutes per mutant). app is the program.
 declare -A affected=(
     [gdi]="gdi dib lens" [dib]="dib lens" [lens]="lens"
-    [platform]="platform clipboard lenswindow promobar panel e2e wayland"
-    [lenswindow]="lenswindow panel e2e wayland"
-    [promobar]="promobar panel e2e wayland"
+    [platform]="platform clipboard lenswindow promobar panel e2e wayland install"
+    [lenswindow]="lenswindow panel e2e wayland install"
+    [promobar]="promobar panel e2e wayland install"
     [panel]="panel e2e wayland install"
     [app]="e2e wayland install")
 # What to build for each label: its test executable and the programs its tests start.
