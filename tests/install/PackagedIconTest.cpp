@@ -17,7 +17,7 @@ QImage Packaged(int size) {
 }
 
 // Limits between "the same drawing, another renderer" (about 0.6 and 9 measured) and "another
-// drawing" (a two-pixel move gives about 14 and 127).
+// drawing" (a two-pixel move gives about 14 and 127; scripts/mutants/panel-icon-* change it).
 constexpr double kMeanLimit = 2.0;
 constexpr int kCoarseLimit = 24;
 
@@ -67,22 +67,4 @@ TEST(PackagedIcon, MatchesTheWindowIconAtBothSizes) {
         EXPECT_LT(d.mean, kMeanLimit);
         EXPECT_LT(d.coarse, kCoarseLimit);
     }
-}
-
-// The comparison is sharp enough to see a changed drawing: the icon against itself moved by
-// two pixels, and against one without its handle.
-TEST(PackagedIcon, ComparisonSeesAChangedDrawing) {
-    const QImage icon = LensIconImage(48);
-    QImage shifted(48, 48, QImage::Format_ARGB32_Premultiplied);
-    shifted.fill(Qt::transparent);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 2; x < 48; ++x) shifted.setPixel(x, y, icon.pixel(x - 2, y));
-    const Difference moved = Compare(icon, shifted);
-    EXPECT_GE(moved.mean, kMeanLimit);
-    EXPECT_GE(moved.coarse, kCoarseLimit);
-
-    QImage noHandle = icon;
-    for (int y = 36; y < 48; ++y)
-        for (int x = 36; x < 48; ++x) noHandle.setPixel(x, y, 0);
-    EXPECT_GE(Compare(icon, noHandle).coarse, kCoarseLimit);
 }
