@@ -27,7 +27,7 @@ class cDIB32 {
     cDIB32& operator=(const cDIB32&) = delete;
 
     // Booleans are 16-bit: True = -1, False = 0.
-    int16_t Create(int32_t NewWidth, int32_t NewHeight, gdi::COLORREF BackColor = 0);
+    [[nodiscard]] int16_t Create(int32_t NewWidth, int32_t NewHeight, gdi::COLORREF BackColor = 0);
     // -1 when the picture's bitmap was copied into a new surface of its size. 0 otherwise: for
     // a null picture or a handle that is not a bitmap the surface stays as it was; for a bitmap
     // selected into another context it is left Empty; when no temporary context can be made it

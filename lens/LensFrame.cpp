@@ -44,8 +44,9 @@ gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, in
 
 void LensFrame::CreateLensSurfaces(int32_t Size) {
     LensSize = Size;
-    LensDstDIB.Create(Size, Size, 0);
-    LensSrcDIB.Create(Size, Size, 0);
+    // A surface that cannot be made stays Empty, and the lens transfer leaves Empty ones alone.
+    (void)LensDstDIB.Create(Size, Size, 0);
+    (void)LensSrcDIB.Create(Size, Size, 0);
 }
 
 void LensFrame::DrawResizedFrame(gdi::HDC hFormDC, int32_t NewSize, int32_t X, int32_t Y) {

@@ -136,7 +136,8 @@ void LensForm::Form_Activate() {
 
     const int32_t W = DevicePixels(Screen::Width(), Screen::TwipsPerPixelX());
     const int32_t H = DevicePixels(Screen::Height(), Screen::TwipsPerPixelY());
-    g_frame.DesktopDIB.Create(W, H, 0);
+    // A failed surface is Empty and draws nothing: the lens shows no picture rather than fail.
+    (void)g_frame.DesktopDIB.Create(W, H, 0);
 
     const gdi::HDC screenDC = gdi::GetDC(0);
     g_frame.DesktopDIB.LoadBlt(screenDC, 0, 0);

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <tuple>
 
+#include "platform/Desktop.h"
 #include "platform/Screen.h"
 #include "tests/platform/PlatformTest.h"
 
@@ -49,7 +50,9 @@ TEST_F(FormTest, CancelledUnloadKeepsTheFormLoaded) {
     EXPECT_EQ(std::pair(fProbe->unloads, ends), std::pair(2, 0));
 }
 
-TEST_F(FormTest, ModalShowReturnsOnlyAfterTheShownFormUnloads) {
+// Modal Show returns only after the shown form unloads; early when it hides, unloads while
+// loading or is released.
+TEST_F(FormTest, ModalShow) {
     fOther->Show();
     QTimer::singleShot(0, [] {
         QWidget* w = fProbe->Window();
@@ -64,7 +67,7 @@ TEST_F(FormTest, ModalShowReturnsOnlyAfterTheShownFormUnloads) {
     EXPECT_EQ(QApplication::activeWindow(), fOther->Window());  // the owner has the focus back
 }
 
-TEST_F(FormTest, ModalShowEndsOnHideOnUnloadWhileLoadingAndOnRelease) {
+TEST_F(FormTest, ModalShowEndsEarly) {
     QTimer::singleShot(20, [] { fProbe->Hide(); });  // from inside the modal loop
     fProbe->Show(Form::vbModal);
     EXPECT_EQ(std::pair(fProbe->IsLoaded(), fProbe->Visible()), std::pair(true, false));
@@ -114,11 +117,11 @@ TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
             EXPECT_EQ(shot.pixel(x, y) & 0xFFFFFFu, uint32_t(rgb)) << x << ", " << y;
     };
 
-    Fill(dc, 0, 0, 64, 48, 0);
+    Fill(dc, {0, 0, 64, 48}, 0);
     QApplication::processEvents();
     const int paints = fProbe->paints;
     fProbe->painted = QRegion();
-    Fill(dc, 8, 4, 18, 12);
+    Fill(dc, {8, 4, 18, 12}, kRed);
     QApplication::processEvents();
     if (w->devicePixelRatioF() == 1.0) {
         EXPECT_EQ(fProbe->painted, QRegion(8, 4, 10, 8));  // only what changed
@@ -130,7 +133,7 @@ TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
     gdi::SelectClipRgn(dc, clip);
     gdi::DeleteObject(clip);
     QApplication::processEvents();
-    fProbe->onPaint = [dc] { Fill(dc, 0, 0, 64, 48, 0xFF0000); };  // blue, within the clip
+    fProbe->onPaint = [dc] { Fill(dc, {0, 0, 64, 48}, 0xFF0000); };  // blue, within the clip
     fProbe->Refresh();
     EXPECT_EQ(fProbe->paints, paints + 1);  // at once
     QApplication::processEvents();
@@ -139,16 +142,28 @@ TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
     fProbe->Unload();
     fProbe->Refresh();  // not loaded: nothing
     EXPECT_EQ(fProbe->paints, paints + 1);
-    EXPECT_TRUE(!fProbe->Surface() && Fill(dc, 0, 0, 4, 4) == 0);  // the DC went stale
-    EXPECT_NE(fProbe->hDC(), 0u);                                  // reloading makes a new DC
+    EXPECT_TRUE(!fProbe->Surface() && gdi::SetStretchBltMode(dc, gdi::COLORONCOLOR) == 0);
+    EXPECT_NE(fProbe->hDC(), 0u);  // the DC went stale; reloading makes a new one
 }
 
-TEST(ServicesTest, TwipsGiveTheScreenInDevicePixels) {
-    QScreen* s = QGuiApplication::primaryScreen();
-    const double ratio = s->devicePixelRatio();
-    EXPECT_DOUBLE_EQ(Screen::TwipsPerPixelX(), 1440.0 / (s->logicalDotsPerInchX() * ratio));
-    EXPECT_DOUBLE_EQ(Screen::Width() / Screen::TwipsPerPixelX(), s->geometry().width() * ratio);
-    EXPECT_DOUBLE_EQ(Screen::Height() / Screen::TwipsPerPixelY(), s->geometry().height() * ratio);
+// Two screens side by side (the offscreen platform configured by a file): the desktop is their
+// bounding box in device pixels, and the screen in twips is that box at 1440 / 96 twips a
+// logical pixel, at scale 1 and 2 alike.
+void TwoScreens() {
+    ASSERT_EQ(QGuiApplication::screens().size(), 2);
+    const double scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    EXPECT_EQ(Desktop::Bounds(), QRect(0, 0, 1040, 480));
+    EXPECT_EQ(std::tuple(Screen::Width() * scale, Screen::Height() * scale,
+                         Screen::TwipsPerPixelY() * scale),
+              std::tuple(1040 * 15.0, 480 * 15.0, 15.0));
+}
+[[maybe_unused]] const bool kTwoScreens = RegisterChild("TwoScreens", TwoScreens);
+
+TEST(ScreenTest, DesktopOfTwoScreensInTwips) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               QString::fromUtf8("offscreen:configfile=" TWO_SCREENS_CONFIG));
+    RunChild("TwoScreens", env);
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
     EXPECT_EQ(win::LockedWindow(), h);
     for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
         EXPECT_EQ(win::LockWindowUpdate(refused), 0);
-    Fill(dc, 4, 4, 10, 10);
+    Fill(dc, {4, 4, 10, 10}, kRed);
     QApplication::processEvents();
     EXPECT_TRUE(fProbe->painted.isEmpty());
     EXPECT_EQ(fProbe->Surface()->pixel(5, 5) & 0xFFFFFFu, 0xFF0000u);  // drawn, not shown
@@ -99,7 +99,7 @@ TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
     EXPECT_NE(win::LockWindowUpdate(0), 0);
     QApplication::processEvents();
     EXPECT_TRUE(fProbe->painted.contains(QRect(4, 4, 6, 6)));
-    Fill(dc, 20, 20, 22, 22);
+    Fill(dc, {20, 20, 22, 22}, kRed);
     QApplication::processEvents();
     const qreal ratio = fProbe->Window()->devicePixelRatioF();  // painting is in logical pixels
     EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(20, 20) / ratio, QSize(2, 2) / ratio)));
