@@ -70,25 +70,26 @@ void Form::Show(int Modal, Form* OwnerForm) {
     const bool modal = Modal == vbModal;
     if (modal && m_modalLoop) return;  // already shown modally
     if (m_copyLoop) return;            // still waiting for the screen copy
-    if (m_frozenScreen && !m_window->isVisible() && !PrepareDesktopCopy()) return;
-
-    if (modal && !m_window->isVisible()) m_window->setWindowModality(Qt::ApplicationModal);
     const bool mapping = !m_window->isVisible();
-    if (m_fullScreen && mapping) {
-        m_window->CoverDesktop();
-    } else if (m_windowState == vbMaximized) {
+    // The full-screen windows are made (not shown) while the copy is under way.
+    if (m_fullScreen && mapping) m_window->CoverDesktop();
+    if (m_frozenScreen && mapping && !PrepareDesktopCopy()) return;
+
+    if (modal && mapping) m_window->setWindowModality(Qt::ApplicationModal);
+    if (!(m_fullScreen && mapping) && m_windowState == vbMaximized) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
-    m_window->FitSurface();
     if (m_frozenScreen && mapping) {
-        // The screen as it is before this window maps, taken straight into the surface: the
-        // window starts out showing it.
+        // The screen as it is before this window maps, taken straight into the surface (which
+        // SurfaceReplaced fits to the window): the window starts out showing it.
         ThawScreen();  // a copy from an earlier showing is out of date
         ScreenCopy::Freeze(m_window->SurfaceImage());
         m_screenFrozen = true;
         m_window->SurfaceReplaced();
+    } else {
+        m_window->FitSurface();
     }
     QPointer<Form> self(this);
     QPointer<Form> owner(OwnerForm);
