@@ -70,13 +70,13 @@ void Form::Show(int Modal, Form* OwnerForm) {
     const bool modal = Modal == vbModal;
     if (modal && m_modalLoop) return;  // already shown modally
     if (m_copyLoop) return;            // still waiting for the screen copy
-    if (m_frozenScreen && !m_window->isVisible() && !PrepareDesktopCopy()) return;
-
-    if (modal && !m_window->isVisible()) m_window->setWindowModality(Qt::ApplicationModal);
     const bool mapping = !m_window->isVisible();
-    if (m_fullScreen && mapping) {
-        m_window->CoverDesktop();
-    } else if (m_windowState == vbMaximized) {
+    // The full-screen windows are made (not shown) while the copy is under way.
+    if (m_fullScreen && mapping) m_window->CoverDesktop();
+    if (m_frozenScreen && mapping && !PrepareDesktopCopy()) return;
+
+    if (modal && mapping) m_window->setWindowModality(Qt::ApplicationModal);
+    if (!(m_fullScreen && mapping) && m_windowState == vbMaximized) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             m_window->setGeometry(screen->geometry());
         m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);

@@ -6,6 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QFile>
+#include <QImageReader>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -45,10 +46,9 @@ QString Unreadable() {
 QImage Normalised(QImage image) {
     image.setDevicePixelRatio(1.0);
     if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) row[x] &= 0x00FFFFFFu;
-    }
+    // One pass over the packed rows (32-bit rows have no padding).
+    auto* pixel = reinterpret_cast<uint32_t*>(image.bits());
+    for (auto* end = pixel + image.sizeInBytes() / 4; pixel != end; ++pixel) *pixel &= 0x00FFFFFFu;
     return image;
 }
 
@@ -135,7 +135,9 @@ void PortalScreenshot::OnResponse(uint response, const QVariantMap& results) {
     const QUrl uri(results.value("uri").toString());
     if (!uri.isLocalFile()) return Finish({}, Unreadable());
     const QString file = uri.toLocalFile();
-    QImage image(file);
+    // Portals write PNG: read as such without probing every image plugin, others as found.
+    QImage image = QImageReader(file, "png").read();
+    if (image.isNull()) image = QImage(file);
     QFile::remove(file);  // the portal made it for this request alone
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return Finish({}, Unreadable());
