@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "tests/support/LensModel.h"
+#include "tests/lenswindow/LensModel.h"
 
 namespace sway_session {
 
