@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QUrl>
 
+#include "platform/ScreenCopy.h"
+
 namespace {
 
 const char kService[] = "org.freedesktop.portal.Desktop";
@@ -41,15 +43,6 @@ QString NoAnswer() {
 
 QString Unreadable() {
     return QStringLiteral("无法复制屏幕：桌面门户给出的截图无法读取或是空的。");
-}
-
-QImage Normalised(QImage image) {
-    image.setDevicePixelRatio(1.0);
-    if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
-    // One pass over the packed rows (32-bit rows have no padding).
-    auto* pixel = reinterpret_cast<uint32_t*>(image.bits());
-    for (auto* end = pixel + image.sizeInBytes() / 4; pixel != end; ++pixel) *pixel &= 0x00FFFFFFu;
-    return image;
 }
 
 }  // namespace
@@ -141,7 +134,7 @@ void PortalScreenshot::OnResponse(uint response, const QVariantMap& results) {
     QFile::remove(file);  // the portal made it for this request alone
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return Finish({}, Unreadable());
-    Finish(Normalised(std::move(image)), {});
+    Finish(ScreenCopy::Normalised(std::move(image)), {});
 }
 
 void PortalScreenshot::Finish(QImage image, QString error) {

@@ -28,18 +28,6 @@ State& S() {
     return state;
 }
 
-QImage Normalised(QImage image) {
-    if (image.isNull()) return image;
-    image.setDevicePixelRatio(1.0);
-    if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
-    // Pixels read as 0x00RRGGBB.
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) row[x] &= 0x00FFFFFFu;
-    }
-    return image;
-}
-
 // Each screen's own grab, put together at its place on the desktop.
 QImage QtScreensCopy() {
     const QRect bounds = Desktop::Bounds();
@@ -54,7 +42,7 @@ QImage QtScreensCopy() {
         p.drawImage(part.device, shot);
     }
     p.end();
-    return Normalised(std::move(desktop));
+    return ScreenCopy::Normalised(std::move(desktop));
 }
 
 uint32_t* PixelsOf(const QImage& image) {
@@ -85,6 +73,16 @@ void ScreenDcReleased(const gdi::SurfaceView& view) {
 }
 
 }  // namespace
+
+QImage ScreenCopy::Normalised(QImage image) {
+    if (image.isNull()) return image;
+    image.setDevicePixelRatio(1.0);
+    if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
+    // Pixels read as 0x00RRGGBB; one pass over the packed rows (32-bit rows have no padding).
+    auto* pixel = reinterpret_cast<uint32_t*>(image.bits());
+    for (auto* end = pixel + image.sizeInBytes() / 4; pixel != end; ++pixel) *pixel &= 0x00FFFFFFu;
+    return image;
+}
 
 QImage ScreenCopy::Take() {
     State& s = S();

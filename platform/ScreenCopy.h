@@ -25,6 +25,9 @@ class ScreenCopy {
     // A fresh copy of the desktop. Null without a screen.
     static QImage Take();
 
+    // `image` as a desktop copy: Format_RGB32, device pixel ratio 1, top bytes 0.
+    static QImage Normalised(QImage image);
+
     // Replaces the grab for tests (an empty function restores the real one). The image is taken
     // as the desktop copy whatever its size.
     static void SetSource(std::function<QImage()> source);
