@@ -86,22 +86,21 @@ class Xvfb {
                   {"-config", conf.fileName(), "-logfile", x->dir_.filePath(QStringLiteral("log")),
                    "+extension", "RANDR"});
         if (!x->ok()) return x;
-        const QRect first = monitors.value(0);
-        bool ok =
-            x->Succeeds(QStringLiteral("xrandr"),
-                        {"--output", "DUMMY0", "--mode",
-                         QStringLiteral("%1x%2").arg(first.width()).arg(first.height()), "--fb",
-                         QStringLiteral("%1x%2").arg(desktop.width()).arg(desktop.height())});
+        const auto size = [](QSize s) {
+            return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+        };
+        bool ok = false;
+        x->Run(
+            QStringLiteral("xrandr"),
+            {"--output", "DUMMY0", "--mode", size(monitors.value(0).size()), "--fb", size(desktop)},
+            10000, &ok);
         for (int i = 0; ok && i < monitors.size(); ++i) {
             const QRect& m = monitors[i];
-            const QString spec = QStringLiteral("%1/300x%2/300+%3+%4")
-                                     .arg(m.width())
-                                     .arg(m.height())
-                                     .arg(m.x())
-                                     .arg(m.y());
-            ok = x->Succeeds(QStringLiteral("xrandr"),
-                             {"--setmonitor", QStringLiteral("M%1").arg(i), spec,
-                              i == 0 ? QStringLiteral("DUMMY0") : QStringLiteral("none")});
+            const QString spec =
+                QString::asprintf("%d/300x%d/300+%d+%d", m.width(), m.height(), m.x(), m.y());
+            x->Run(QStringLiteral("xrandr"),
+                   {"--setmonitor", QStringLiteral("M%1").arg(i), spec, i == 0 ? "DUMMY0" : "none"},
+                   10000, &ok);
         }
         if (!ok) x->display_.clear();
         return x;
@@ -119,7 +118,6 @@ class Xvfb {
     }
 
     bool ok() const { return !display_.isEmpty(); }
-    bool StartedOpenbox() const { return wm_.process.state() != QProcess::NotRunning; }
     const QString& display() const { return display_; }  // ":N"
 
     // The test's own environment, with DISPLAY pointing here and Qt on xcb.
@@ -140,22 +138,17 @@ class Xvfb {
     }
 
     // Runs an X client tool (xdotool, xclip, import …) on this server; its standard output, or
-    // an empty array when it fails.
-    QByteArray Run(const QString& tool, const QStringList& args, int timeoutMs = 10000) const {
+    // an empty array when it fails (then `ok`, if given, is false).
+    QByteArray Run(const QString& tool, const QStringList& args, int timeoutMs = 10000,
+                   bool* ok = nullptr) const {
         OwnedProcess client;
         client.process.setProcessEnvironment(ClientEnvironment());
         client.process.start(tool, args);
-        if (!client.process.waitForFinished(timeoutMs) || client.process.exitCode() != 0) return {};
-        return client.process.readAllStandardOutput();
-    }
-
-    bool Succeeds(const QString& tool, const QStringList& args) const {
-        OwnedProcess client;
-        client.process.setProcessEnvironment(ClientEnvironment());
-        client.process.start(tool, args);
-        return client.process.waitForFinished(10000) &&
-               client.process.exitStatus() == QProcess::NormalExit &&
-               client.process.exitCode() == 0;
+        const bool done = client.process.waitForFinished(timeoutMs) &&
+                          client.process.exitStatus() == QProcess::NormalExit &&
+                          client.process.exitCode() == 0;
+        if (ok) *ok = done;
+        return done ? client.process.readAllStandardOutput() : QByteArray();
     }
 
     // The whole screen, read back by ImageMagick's import (XGetImage underneath).

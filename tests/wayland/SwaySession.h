@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "tests/lenswindow/LensModel.h"
+#include "tests/support/LensModel.h"
 
 namespace sway_session {
 

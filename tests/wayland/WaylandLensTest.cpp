@@ -19,7 +19,7 @@
 #include <functional>
 
 #include "lens/mLens.h"
-#include "tests/lenswindow/LensModel.h"
+#include "tests/support/LensModel.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/wayland/SwaySession.h"
 #include "tests/wayland/VirtualPointer.h"
