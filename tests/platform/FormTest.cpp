@@ -50,8 +50,7 @@ TEST_F(FormTest, CancelledUnloadKeepsTheFormLoaded) {
     EXPECT_EQ(std::pair(fProbe->unloads, ends), std::pair(2, 0));
 }
 
-// Modal Show returns only after the shown form unloads; early when it hides, unloads while
-// loading or is released.
+// Modal Show returns only after the shown form unloads, and the owner has the focus back.
 TEST_F(FormTest, ModalShow) {
     fOther->Show();
     QTimer::singleShot(0, [] {
@@ -67,6 +66,7 @@ TEST_F(FormTest, ModalShow) {
     EXPECT_EQ(QApplication::activeWindow(), fOther->Window());  // the owner has the focus back
 }
 
+// ... or when it hides, unloads while loading, or is released.
 TEST_F(FormTest, ModalShowEndsEarly) {
     QTimer::singleShot(20, [] { fProbe->Hide(); });  // from inside the modal loop
     fProbe->Show(Form::vbModal);
