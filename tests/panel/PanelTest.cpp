@@ -308,6 +308,7 @@ TEST_F(PanelTest, RestoreExitAndTheCloseBoxEndTheProgram) {
                   : QTest::keyClick(f.Window()->windowHandle(), Qt::Key_R, Qt::AltModifier);
             ASSERT_TRUE(QTest::qWaitFor([] { return fRestore.Exists(); }, 10000));
             QWidget* restore = fRestore->Window();
+            ASSERT_NE(restore, nullptr);
             EXPECT_TRUE(restore->testAttribute(Qt::WA_WState_Created));  // it was really shown
             EXPECT_FALSE(fRestore->Visible());
             EXPECT_EQ(restore->geometry(), QGuiApplication::primaryScreen()->geometry());
