@@ -248,23 +248,17 @@ TEST_F(PanelTest, LinkBarAppearsFromTwentiethOfApril2012) {
     }
 }
 
+// Outside a finished build the panel warns, is never shown and releases itself.
 TEST_F(PanelTest, OutsideAFinishedBuildOnlyTheWarningIsShown) {
     runMode = 0;
     QPointer<QWidget> window;
-    QString atMessage;  // link bar shown, radius at its default, radius label
-    onMessage = [&] {
-        window = fMain->Window();
-        QDebug(&atMessage) << !fMain->PromoBar1->isHidden() << (fMain->sbRadius->value() == 150)
-                           << fMain->lblRadiusV->text();
-    };
+    onMessage = [&] { window = fMain->Window(); };
     fMain->Show();
     QApplication::processEvents();
     EXPECT_EQ(messages, QStringList{"提示 48 要想看到特效，请先编译后运行．"});
-    EXPECT_EQ(atMessage.trimmed(),
-              "true false \"\"");  // the date gate ran first, no default was set
     ASSERT_TRUE(window);
-    EXPECT_FALSE(window->testAttribute(Qt::WA_WState_Created));  // never shown
-    EXPECT_FALSE(fMain.Exists());                                // the panel released itself
+    EXPECT_FALSE(window->testAttribute(Qt::WA_WState_Created));
+    EXPECT_FALSE(fMain.Exists());
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_EQ(ends, 1);
 }
@@ -308,6 +302,7 @@ TEST_F(PanelTest, RestoreExitAndTheCloseBoxEndTheProgram) {
                   : QTest::keyClick(f.Window()->windowHandle(), Qt::Key_R, Qt::AltModifier);
             ASSERT_TRUE(QTest::qWaitFor([] { return fRestore.Exists(); }, 10000));
             QWidget* restore = fRestore->Window();
+            ASSERT_NE(restore, nullptr);
             EXPECT_TRUE(restore->testAttribute(Qt::WA_WState_Created));  // it was really shown
             EXPECT_FALSE(fRestore->Visible());
             EXPECT_EQ(restore->geometry(), QGuiApplication::primaryScreen()->geometry());
