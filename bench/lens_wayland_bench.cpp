@@ -37,15 +37,11 @@ void StartToLens(benchmark::State& state) {
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(LUCIVANE_EXE, {});
-    QRect panel;
-    if (!WaitFor([&] {
-            for (const Node& w : Windows())
-                if (w.name == "Lucivane" && !w.fullscreen) panel = w.rect;
-            return !panel.isEmpty();
-        })) {
+    if (!WaitFor([] { return Windows(false).size() == 1; })) {
         state.SkipWithError("no panel");
         return;
     }
+    const QRect panel = Windows(false)[0];
     const QPointF start = panel.topLeft() + QPointF(254.5, 36.5);
     // sway's window events, one JSON object a line: a full-screen one means the lens is there.
     QProcess events;
@@ -70,7 +66,7 @@ void StartToLens(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
         click(QPointF(width / 2.0, height / 2.0));
         g_pointer->MoveTo(width / 2.0 + 3, height / 2.0, width, height);
-        WaitFor([] { return Fullscreen() == 0; });
+        WaitFor([] { return Windows(true).empty(); });
     }
     events.kill();
     events.waitForFinished();

@@ -1,7 +1,6 @@
 #pragma once
-// Helpers for programs that run inside the private headless sway session
-// (scripts/wayland-session.sh): sway's IPC through swaymsg, captures through grim, waiting on
-// conditions. Shared by the Wayland end-to-end test and benchmark.
+// Helpers for programs inside the private headless sway session (scripts/wayland-session.sh):
+// sway's IPC through swaymsg, captures through grim, waiting on conditions.
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -12,7 +11,7 @@
 #include <QRect>
 #include <QThread>
 #include <functional>
-#include <vector>
+#include <numeric>
 
 #include "tests/support/LensModel.h"
 
@@ -30,10 +29,8 @@ inline QByteArray Sway(const QString& command) { return Run("swaymsg", {command}
 inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms) return false;
-        QThread::msleep(20);
-    }
+    for (; !done(); QThread::msleep(20))
+        if (timer.hasExpired(ms)) return false;
     return true;
 }
 
@@ -51,41 +48,29 @@ inline QImage ToImage(const Picture& p) {
         .copy();
 }
 
-// The whole layout as grim captures it.
+// The whole layout as grim captures it, with the cursor (sway draws it into headless outputs).
 inline Picture Shot() { return FromImage(QImage::fromData(Run("grim", {"-"}), "PNG")); }
 
-inline long Changed(const Picture& a, const Picture& b) {
-    if (a.width != b.width || a.height != b.height) return -1;
-    long n = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
-    return n;
+inline long Changed(const Picture& a, const Picture& b) {  // all when the sizes differ
+    if (a.width != b.width || a.height != b.height) return long(a.pixels.size());
+    return std::inner_product(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), 0L, std::plus<>(),
+                              std::not_equal_to<>());
 }
 
-// Every window in sway's tree: {name, fullscreen, logical rectangle}.
-struct Node {
-    QString name;
-    bool fullscreen;
-    QRect rect;
-};
-inline void Collect(const QJsonObject& n, std::vector<Node>& out) {
-    if (n.value("type") == "con" || n.value("type") == "floating_con") {
-        const QJsonObject r = n.value("rect").toObject();
-        out.push_back(
-            {n.value("name").toString(), n.value("fullscreen_mode").toInt() != 0,
-             QRect(r["x"].toInt(), r["y"].toInt(), r["width"].toInt(), r["height"].toInt())});
-    }
-    for (const char* key : {"nodes", "floating_nodes"})
-        for (const QJsonValue& c : n.value(key).toArray()) Collect(c.toObject(), out);
-}
-inline std::vector<Node> Windows() {
-    std::vector<Node> out;
-    Collect(QJsonDocument::fromJson(Run("swaymsg", {"-t", "get_tree"})).object(), out);
+// The logical rectangles of the windows named `name`, full-screen ones or others.
+inline std::vector<QRect> Windows(bool fullscreen, const QString& name = "Lucivane") {
+    std::vector<QRect> out;
+    std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& n) {
+        const QJsonObject r = n["rect"].toObject();
+        if (n["pid"].toInt() > 0 && (n["fullscreen_mode"].toInt() != 0) == fullscreen &&
+            (name.isEmpty() || n["name"] == name))
+            out.emplace_back(r["x"].toInt(), r["y"].toInt(), r["width"].toInt(),
+                             r["height"].toInt());
+        for (const char* key : {"nodes", "floating_nodes"})
+            for (const QJsonValue& c : n[key].toArray()) walk(c.toObject());
+    };
+    walk(QJsonDocument::fromJson(Run("swaymsg", {"-t", "get_tree"})).object());
     return out;
-}
-inline int Fullscreen() {
-    int n = 0;
-    for (const Node& w : Windows()) n += w.fullscreen;
-    return n;
 }
 
 }  // namespace sway_session
