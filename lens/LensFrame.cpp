@@ -22,13 +22,13 @@ void LensFrame::DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y) {
     LastX = X;
 }
 
-gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, int32_t Size) {
+gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC formDC, int32_t x, int32_t y, int32_t size) {
     // Only the part of the old square that the new one leaves uncovered: at the same position
     // and size that part is empty and nothing is restored. A region that cannot be had would
     // mean no clip at all, so then nothing is painted and the old square stays the last one.
     const int32_t L = LensSize;
     const gdi::HRGN oldRegion = gdi::CreateRectRgn(LastX, LastY, LastX + L, LastY + L);
-    const gdi::HRGN newRegion = gdi::CreateRectRgn(X, Y, X + Size, Y + Size);
+    const gdi::HRGN newRegion = gdi::CreateRectRgn(x, y, x + size, y + size);
     if (oldRegion == 0 || newRegion == 0 ||
         gdi::CombineRgn(oldRegion, oldRegion, newRegion, gdi::RGN_DIFF) == gdi::ERROR) {
         gdi::DeleteObject(oldRegion);
@@ -36,26 +36,26 @@ gdi::HRGN LensFrame::RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, in
         return 0;
     }
 
-    if (gdi::SelectClipRgn(hFormDC, oldRegion) != gdi::ERROR)
-        DesktopDIB.PaintRect(hFormDC, LastX, LastY, L, L, LastX, LastY, 1);
+    if (gdi::SelectClipRgn(formDC, oldRegion) != gdi::ERROR)
+        DesktopDIB.PaintRect(formDC, LastX, LastY, L, L, LastX, LastY, 1);
     gdi::DeleteObject(oldRegion);
     return newRegion;
 }
 
-void LensFrame::CreateLensSurfaces(int32_t Size) {
-    LensSize = Size;
+void LensFrame::CreateLensSurfaces(int32_t size) {
+    LensSize = size;
     // A surface that cannot be made stays Empty, and the lens transfer leaves Empty ones alone.
-    (void)LensDstDIB.Create(Size, Size, 0);
-    (void)LensSrcDIB.Create(Size, Size, 0);
+    (void)LensDstDIB.Create(size, size, 0);
+    (void)LensSrcDIB.Create(size, size, 0);
 }
 
-void LensFrame::DrawResizedFrame(gdi::HDC hFormDC, int32_t NewSize, int32_t X, int32_t Y) {
-    const gdi::HRGN uncovered = RestoreUncovered(hFormDC, X, Y, NewSize);
+void LensFrame::DrawResizedFrame(gdi::HDC formDC, int32_t newSize, int32_t x, int32_t y) {
+    const gdi::HRGN uncovered = RestoreUncovered(formDC, x, y, newSize);
     if (uncovered == 0) return;
     gdi::DeleteObject(uncovered);
-    CreateLensSurfaces(NewSize);
+    CreateLensSurfaces(newSize);
     // The old square is dealt with: the frame restores nothing more.
-    LastX = X;
-    LastY = Y;
-    DrawLensFrame(hFormDC, X, Y);
+    LastX = x;
+    LastY = y;
+    DrawLensFrame(formDC, x, y);
 }

@@ -33,19 +33,19 @@ class LensFrame {
     // LastX, LastY stay. Uses the look-up table and colour mask of mLens as they stand.
     void DrawLensFrame(gdi::HDC hFormDC, int32_t X, int32_t Y);
 
-    // LensSize = Size, and the two lens surfaces created anew at Size × Size (empty when
-    // Size <= 0).
-    void CreateLensSurfaces(int32_t Size);
+    // LensSize = size, and the two lens surfaces created anew at size × size (empty when
+    // size <= 0).
+    void CreateLensSurfaces(int32_t size);
 
     // Changes the lens size while a lens is shown: the square drawn last (LensSize) is painted
-    // back from the screen copy where the new square, NewSize × NewSize at (X, Y), does not
-    // cover it; then the lens surfaces are created at NewSize and the new square is drawn as
-    // DrawLensFrame draws it. Nothing of a larger old lens is left on hFormDC.
-    void DrawResizedFrame(gdi::HDC hFormDC, int32_t NewSize, int32_t X, int32_t Y);
+    // back from the screen copy where the new square, newSize × newSize at (x, y), does not
+    // cover it; then the lens surfaces are created at newSize and the new square is drawn as
+    // DrawLensFrame draws it. Nothing of a larger old lens is left on formDC.
+    void DrawResizedFrame(gdi::HDC formDC, int32_t newSize, int32_t x, int32_t y);
 
   private:
-    // Paints the screen copy over the square drawn last where the new square (X, Y, Size) does
-    // not cover it; hFormDC is left clipped to the new square, whose region is returned (0, with
+    // Paints the screen copy over the square drawn last where the new square (x, y, size) does
+    // not cover it; formDC is left clipped to the new square, whose region is returned (0, with
     // nothing painted, when a region cannot be had).
-    gdi::HRGN RestoreUncovered(gdi::HDC hFormDC, int32_t X, int32_t Y, int32_t Size);
+    gdi::HRGN RestoreUncovered(gdi::HDC formDC, int32_t x, int32_t y, int32_t size);
 };

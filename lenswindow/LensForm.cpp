@@ -63,15 +63,15 @@ int32_t N(double v) {
 
 }  // namespace
 
-int32_t LensForm::DevicePixels(double Twips, double TwipsPerPixel) {
-    const int32_t twips = N(Twips);
-    const int32_t perPixel = N(TwipsPerPixel);
-    if (twips <= 0 || perPixel <= 0 || !(TwipsPerPixel > 0)) return 0;
+int32_t LensForm::DevicePixels(double twips, double twipsPerPixel) {
+    const int32_t wholeTwips = N(twips);
+    const int32_t wholePerPixel = N(twipsPerPixel);
+    if (wholeTwips <= 0 || wholePerPixel <= 0 || !(twipsPerPixel > 0)) return 0;
     // A whole number of twips per pixel divides as integers, truncating. At fractional values
     // (7.5 at scale factor 2) rounding the divisor first would lose pixels (3840 → 3600), so
     // the exact quotient is rounded instead.
-    if (perPixel == TwipsPerPixel) return twips / perPixel;
-    return N(Twips / TwipsPerPixel);
+    if (wholePerPixel == twipsPerPixel) return wholeTwips / wholePerPixel;
+    return N(twips / twipsPerPixel);
 }
 
 const LensFrame& LensForm::Frame() { return g_frame; }
@@ -203,12 +203,12 @@ void LensForm::Form_MouseWheel(int16_t Notches, int16_t Shift) {
     }
 }
 
-void LensForm::ChangeSettings(int32_t FactorStep, int32_t RadiusStep) {
+void LensForm::ChangeSettings(int32_t factorStep, int32_t radiusStep) {
     // Not after a click has ended the capture: the lens is on its way out.
     if (!IsLoaded() || win::GetCapture() != hWnd()) return;
     LensSettings next = g_settings;
-    next.Factor = std::clamp(next.Factor + FactorStep, kMinFactor, kMaxFactor);
-    next.Radius = std::clamp(next.Radius + RadiusStep, kMinRadius, kMaxRadius);
+    next.Factor = std::clamp(next.Factor + factorStep, kMinFactor, kMaxFactor);
+    next.Radius = std::clamp(next.Radius + radiusStep, kMinRadius, kMaxRadius);
     if (next.Factor == g_settings.Factor && next.Radius == g_settings.Radius) return;
     g_settings = next;
     // The opener takes the values, then remembers them as the table's, so that its next

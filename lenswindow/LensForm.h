@@ -49,7 +49,7 @@ class LensForm : public Form {
     // rounded to integers (ties to even) and divided, truncating. A fractional twips-per-pixel
     // value (scale factor 2 gives 7.5) divides exactly instead, rounded. 0 when either is not
     // positive.
-    static int32_t DevicePixels(double Twips, double TwipsPerPixel);
+    static int32_t DevicePixels(double twips, double twipsPerPixel);
 
     // Where the next activations read the settings (ShowLensWindow hands it over).
     static void SetSettingsSource(LensSettingsSource source);
@@ -70,7 +70,7 @@ class LensForm : public Form {
   private:
     void cmdDummy_GotFocus();
     // Moves the factor and the radius by the given steps within their ranges and redraws.
-    void ChangeSettings(int32_t FactorStep, int32_t RadiusStep);
+    void ChangeSettings(int32_t factorStep, int32_t radiusStep);
 };
 
 extern FormInstance<LensForm> fLens;

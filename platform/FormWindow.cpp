@@ -213,6 +213,9 @@ void FormWindow::ActivateLater() {
         this,
         [this] {
             if (!isVisible()) return;
+            // What the first exposure asked for goes out before the handler grabs the pointer:
+            // once the pointer is held, the windows show the surface, not what lay under them.
+            PutPending();
             QPointer<FormWindow> self(this);
             m_form.Form_Activate();  // may unload the form and show a message meanwhile
             // A form drawing through its own DC paints once it is up, as a fresh window would.

@@ -268,6 +268,27 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         return status == GrabSuccess;
     }
 
+    // Whether the topmost windows are full-screen ones covering every monitor (a window manager
+    // may stack the lens windows a little after the grab, with the live panel still above).
+    bool LensOnTop() const {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count))
+            return false;
+        QList<QRect> uncovered = monitors_.isEmpty() ? QList<QRect>{desktop_} : monitors_;
+        for (unsigned i = count; i-- > 0 && !uncovered.isEmpty();) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(dpy_, children[i], &a) || a.map_state != IsViewable ||
+                a.c_class == InputOnly)
+                continue;
+            const QRect r(a.x, a.y, a.width, a.height);
+            if (!r.intersects(desktop_)) continue;  // a window manager's hidden helper
+            if (!uncovered.removeOne(r)) break;
+        }
+        if (children) XFree(children);
+        return uncovered.isEmpty();
+    }
+
     // Whether the cursor X shows has no visible pixel.
     bool CursorBlank() const {
         XFixesCursorImage* image = XFixesGetCursorImage(dpy_);
@@ -288,8 +309,8 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     void Open(const std::vector<QPoint>& points, const std::vector<Input>& inputs, Exit exit,
               const std::string& shotName) {
         Click(OnPanel(254, 36));
-        ASSERT_TRUE(WaitFor([&] { return !PointerFree() && CursorBlank(); }))
-            << "the lens did not open: no grab or the cursor shows";
+        ASSERT_TRUE(WaitFor([&] { return !PointerFree() && CursorBlank() && LensOnTop(); }))
+            << "the lens did not open: no grab, the cursor shows or its windows are not on top";
         const Picture copy = Shot();
         EXPECT_TRUE(BackgroundShows(copy)) << "the screen changed at the opening";
 
