@@ -1,8 +1,8 @@
 #include "platform/FormWindow.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
