@@ -368,30 +368,6 @@ TEST(GdiBlt, MatchesModel) {
         DeleteObject(brush);
         ASSERT_EQ(dst.Snapshot(), expected);
     }
-    MemSurface s(64, 48);  // wider than the random ones: row order and direction matter
-    for (int d : {-3, 0, 7}) {
-        s.FillPattern(0);
-        const std::vector<uint32_t> expected = Model(s, nullptr, s, {d, -d, 64, 48, 0, 0, 64, 48});
-        EXPECT_TRUE(BitBlt(s.dc, d, -d, 64, 48, s.dc, 0, 0, SRCCOPY));
-        EXPECT_EQ(s.Snapshot(), expected) << d;
-    }
-    EXPECT_EQ(LiveObjectCount(), before + 2);  // the surface above
-}
-
-TEST(GdiRegions, CombineMatchesBooleanGrid) {
-    const uint32_t before = LiveObjectCount();
-    for (uint64_t seed = 1; seed <= 300; ++seed) {
-        SCOPED_TRACE(::testing::Message() << "seed " << seed);
-        Rng rng(seed);
-        Grid grids[2];
-        const HRGN a = RandomRegion(rng, grids[0]), b = RandomRegion(rng, grids[1]);
-        const int mode = rng.Range(RGN_AND, RGN_COPY);
-        const HRGN out = CreateRectRgn(0, 0, 1, 1), target = rng.Coin() ? out : b;  // b: in place
-        const Grid expected = Apply(grids[0], grids[1], mode);
-        EXPECT_EQ(CombineRgn(target, a, b, mode), Complexity(expected));
-        EXPECT_EQ(Read(target), expected);
-        for (HRGN h : {out, a, b}) DeleteObject(h);
-    }
     EXPECT_EQ(LiveObjectCount(), before);
 }
 
