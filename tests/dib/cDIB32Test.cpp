@@ -1,5 +1,4 @@
-// cDIB32 against pictures: random member calls on a few surfaces, pictures copied in, best fit
-// worked examples.
+// cDIB32 against pictures: random member calls on a few surfaces; best fit worked examples.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -86,7 +85,7 @@ Picture OnClipboard() {
 
 // Random member calls on three surfaces (creations with refused sizes and back colours,
 // destruction, every copy member between them and onto themselves, turns and mirrors, copies to
-// the clipboard; some run short of objects) against pictures. After each:
+// the clipboard and back; some run short of objects) against pictures. After each:
 // the remembered size, the pixels, the events, and no GDI object beyond two per surface and the
 // clipboard's bitmap.
 TEST(cDIB32, RandomCallsMatchPictures) {
@@ -188,10 +187,14 @@ TEST(cDIB32, RandomCallsMatchPictures) {
                 clipboard = pd, ++copies;
                 break;
             }
-            case 9: {  // a bitmap selected into its surface cannot be copied: no surface is left
-                const StdPicture picture(s.hDIB());
-                ASSERT_EQ(d.CreateFromStdPicture(&picture), 0);
-                if (!ps.pixels.empty()) m[a].w = ps.width, m[a].h = ps.height, pd = Picture();
+            case 9: {  // a picture: the clipboard's bitmap, or one selected into a surface
+                const bool free = rng.Coin() && copies > 0;
+                const StdPicture picture(free ? hooks::ClipboardBitmap() : s.hDIB());
+                ASSERT_EQ(d.CreateFromStdPicture(&picture), free ? -1 : 0);
+                const Picture& from = free ? clipboard : ps;
+                if (!from.pixels.empty()) m[a].w = from.width, m[a].h = from.height;
+                // A selected bitmap cannot be copied: no surface is left.
+                if (!from.pixels.empty()) pd = free ? clipboard : Picture();
                 break;
             }
         }
@@ -217,32 +220,6 @@ TEST(cDIB32, RandomCallsMatchPictures) {
     hooks::ResetClipboard();
 }
 
-// A picture's bitmap (selected nowhere) is copied and left for its owner to delete; anything
-// but a live bitmap is refused and the surface stays as it was. The destructor destroys.
-TEST(cDIB32, CreateFromStdPicture) {
-    const int64_t base = gdi::LiveObjectCount();
-    {
-        cDIB32 dib;
-        const Picture pattern =
-            Make(5, 3, [](int32_t x, int32_t y) { return uint32_t(x << 8 | y); });
-        const gdi::BITMAPINFO info{{40, 5, -3, 1, 32, gdi::BI_RGB, 0, 0, 0, 0, 0}};
-        void* bits = nullptr;
-        const gdi::HBITMAP bitmap = gdi::CreateDIBSection(0, &info, 0, &bits, 0, 0);
-        std::copy(pattern.pixels.begin(), pattern.pixels.end(), static_cast<uint32_t*>(bits));
-        auto from = [&](gdi::HGDIOBJ handle) {
-            const StdPicture picture(handle);
-            return dib.CreateFromStdPicture(&picture);
-        };
-        EXPECT_EQ((Values{from(bitmap), Read(dib) == pattern}), (Values{-1, 1}));
-        const gdi::HBITMAP hDIB = dib.hDIB(), brush = gdi::CreateSolidBrush(0);
-        EXPECT_EQ((Values{gdi::DeleteObject(bitmap), dib.CreateFromStdPicture(nullptr), from(brush),
-                          from(bitmap), from(0), dib.hDIB(), gdi::DeleteObject(brush)}),
-                  (Values{1, 0, 0, 0, 0, hDIB, 1}));
-        EXPECT_EQ(Read(dib), pattern);
-    }
-    EXPECT_EQ(gdi::LiveObjectCount(), base);
-}
-
 TEST(cDIB32BestFit, WorkedExamples) {
     // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH. In order: shrunk; fits (natural size,
     // centred); stretched to fit; 0.5 goes to 0; 1.5 goes to 2; equal ratios take the height
@@ -264,6 +241,7 @@ TEST(cDIB32BestFit, WorkedExamples) {
         {1, 1, INT32_MIN, 3, 0, 0, 1073741825, INT32_MIN, INT32_MIN},
     };
     // clang-format on
+    const int64_t base = gdi::LiveObjectCount();
     for (const auto& c : cases) {
         cDIB32 dib;
         // Refused sizes count too: only the remembered size matters here.
@@ -272,6 +250,7 @@ TEST(cDIB32BestFit, WorkedExamples) {
         dib.GetBestFitInfo(c[2], c[3], x, y, w, h, int16_t(c[4]));
         EXPECT_EQ((Values{x, y, w, h}), (Values{c[5], c[6], c[7], c[8]})) << "case " << &c - cases;
     }
+    EXPECT_EQ(gdi::LiveObjectCount(), base);  // the destructor destroys
 }
 
 }  // namespace
