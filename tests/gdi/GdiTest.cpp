@@ -218,6 +218,9 @@ TEST(GdiObjects, RandomCallsMatchModel) {
                 if (clip.open && clip.set && clip.held) clip.published.push_back(clip.held);
                 clip.open = clip.set = false;
                 break;
+            case 12:
+                hooks::HoldClipboardOpen(clip.other = rng.Range(0, 3) == 0);
+                break;
             case 13: {  // an empty rectangle: nothing drawn, but only a DC and a brush succeed
                 const RECT r{w, w, w, w};
                 const bool rect = rng.Coin();
@@ -225,9 +228,6 @@ TEST(GdiObjects, RandomCallsMatchModel) {
                 want = rect && dc && type(h) == OBJ_BRUSH;
                 break;
             }
-            case 12:
-                hooks::HoldClipboardOpen(clip.other = rng.Range(0, 3) == 0);
-                break;
         }
         ASSERT_EQ(got, want);
         // Types and bitmap records of the handles used: a 24-byte buffer gets the classic prefix.
