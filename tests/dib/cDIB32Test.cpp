@@ -50,14 +50,14 @@ struct EventLog {
 // source pixel at the centre's scaled position, where both lie on their pictures.
 void Blit(Picture& d, const Picture& s, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xs,
           int32_t ys, int32_t sw, int32_t sh) {
-    const Picture from = s;  // the same surface reads as it was
+    Picture out = d;  // s may be d: it reads as it was
     for (int32_t j = 0; j < H; ++j)
         for (int32_t i = 0; i < W; ++i) {
             const int32_t sx = xs + (2 * i + 1) * sw / (2 * W),
                           sy = ys + (2 * j + 1) * sh / (2 * H);
-            if (d.Contains(X + i, Y + j) && from.Contains(sx, sy))
-                d.At(X + i, Y + j) = from.At(sx, sy);
+            if (d.Contains(X + i, Y + j) && s.Contains(sx, sy)) out.At(X + i, Y + j) = s.At(sx, sy);
         }
+    d = std::move(out);
 }
 
 // The finished picture: turned anticlockwise, then mirrored.
