@@ -15,53 +15,14 @@
 #include <vector>
 
 #include "gdi/Clipboard.h"
-#include "gdi/Gdi.h"
+#include "gdi/GdiTestSupport.h"
 #include "gdi/GdiTesting.h"
 #include "gdi/Surface.h"
-#include "support/Rng.h"
 
-using namespace gdi;
-using test_support::Rng;
+using namespace gdi_test;
 namespace hooks = gdi::testing;
 
 namespace {
-
-// Several call results in one comparison, in call order: EXPECT_EQ(Results{f(), g()}, ...).
-using Results = std::vector<int64_t>;
-
-// A memory DC with a top-down DIB section selected, released the way the program does it.
-struct MemSurface {
-    MemSurface(int32_t width, int32_t height) : w(width), h(height) {
-        const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 1, 0, 0, 0, 0}};
-        void* bits = nullptr;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, 0, 0);
-        px = static_cast<uint32_t*>(bits);
-        old = SelectObject(dc, bitmap);
-    }
-    ~MemSurface() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-
-    std::vector<uint32_t> Snapshot() const { return {px, px + w * h}; }
-    // Every pixel distinct and non-zero.
-    void FillPattern(uint32_t tag) {
-        for (int k = 0; k < w * h; ++k) px[k] = tag + ((k / w) << 8) + k % w + 1;
-    }
-
-    int32_t w, h;
-    HDC dc = CreateCompatibleDC(0);
-    HBITMAP bitmap = 0;
-    HGDIOBJ old = 0;
-    uint32_t* px = nullptr;
-};
-
-void Fill(HDC dc, RECT r, COLORREF colour) {
-    const HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
 
 HGDIOBJ StaleBrush() {
     HBRUSH brush = CreateSolidBrush(0);
