@@ -5,8 +5,11 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <QApplication>
 #include <QMetaObject>
 #include <QScreen>
+#include <QTimer>
+#include <QWidget>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -186,6 +189,7 @@ bool DispatchUntil(wl_display* display, std::chrono::steady_clock::time_point de
 // `picture` into `rect` of `desktop`: as it is, by whole pixels when the rectangle is n times its
 // size, else fitted (outputs at fractional scales).
 void Place(QImage& desktop, QImage picture, const QRect& rect) {
+    if (picture.isNull() || rect.isEmpty()) return;
     const int n = picture.width() > 0 ? rect.width() / picture.width() : 0;
     if (n < 1 || rect.size() != picture.size() * n) {
         picture = picture.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -295,20 +299,28 @@ bool WlrScreencopy::Start(Done done) {
     if (Pending() || !done) return false;
     if (m_worker.joinable()) m_worker.join();
     m_done = std::move(done);
-    std::vector<Target> targets;
-    for (const Desktop::Part& part : Desktop::Parts())
-        targets.push_back({part.screen->name(), part.device});
-    m_worker = std::thread([this, targets = std::move(targets), size = Desktop::Bounds().size()] {
-        QImage image;
-        QString why;
-        const Result result = Copy(targets, size, m_timeoutMs, &image, &why);
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this, result, image = std::move(image), why = std::move(why)]() mutable {
-                m_worker.join();
-                std::exchange(m_done, {})(result, std::move(image), std::move(why));
-            },
-            Qt::QueuedConnection);
+    // The click that asks for the copy leaves its button to repaint later; the compositor copies
+    // the frame it draws next, which must show our windows as they are now (the portal's delay
+    // hid this). So paint them at once, and copy once the event loop has sent that out.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) window->repaint();
+    QTimer::singleShot(0, &m_context, [this] {
+        std::vector<Target> targets;
+        for (const Desktop::Part& part : Desktop::Parts())
+            targets.push_back({part.screen->name(), part.device});
+        m_worker =
+            std::thread([this, targets = std::move(targets), size = Desktop::Bounds().size()] {
+                QImage image;
+                QString why;
+                const Result result = Copy(targets, size, m_timeoutMs, &image, &why);
+                QMetaObject::invokeMethod(
+                    &m_context,
+                    [this, result, image = std::move(image), why = std::move(why)]() mutable {
+                        m_worker.join();
+                        std::exchange(m_done, {})(result, std::move(image), std::move(why));
+                    },
+                    Qt::QueuedConnection);
+            });
     });
     return true;
 }

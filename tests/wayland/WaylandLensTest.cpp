@@ -124,6 +124,7 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
             Picture copy;
             WaitFor([&] { return (copy = Shot()) == before; }, 3000);
             EXPECT_EQ(Changed(copy, before), 0) << "Start changed the screen";
+            if (copy != before) save(copy, "failed-start"), save(before, "before-start");
 
             mLens::BuildLookUpTable(150, 75, -1);
             mLens::SetColorMask(0xFFFFFF);
