@@ -1,7 +1,9 @@
 #pragma once
 // Gets the copy of the desktop ready for a frozen-screen form before its windows map, chosen
 // once at start from the platform Qt runs on:
-//   wayland         the desktop portal, asynchronously (PortalScreenshot); the copy is handed to
+//   wayland         the compositor's screen copy (WlrScreencopy) where it offers one, else and
+//                   when it fails the desktop portal (PortalScreenshot), both asynchronous;
+//                   LUCIVANE_SCREEN_COPY=portal asks the portal only. The copy is handed to
 //                   ScreenCopy as its platform source, so the next Take returns it;
 //   xcb in a Wayland session (XWayland)  no copy: the root window holds none of the Wayland
 //                   windows, so the copy would be black; the answer says so;

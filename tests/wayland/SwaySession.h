@@ -48,8 +48,41 @@ inline QImage ToImage(const Picture& p) {
         .copy();
 }
 
+inline Picture Grim(const QStringList& args) {
+    return FromImage(QImage::fromData(Run("grim", args + QStringList{"-"}), "PNG"));
+}
+
 // The whole layout as grim captures it, with the cursor (sway draws it into headless outputs).
-inline Picture Shot() { return FromImage(QImage::fromData(Run("grim", {"-"}), "PNG")); }
+// At mixed scales grim smooths the lower ones up: then each output alone, enlarged by whole
+// pixels to the highest scale.
+inline Picture Shot() {
+    std::vector<std::pair<QJsonObject, int>> outputs;  // the active ones and their scales
+    int k = 1;
+    for (const QJsonValue& o :
+         QJsonDocument::fromJson(Run("swaymsg", {"-t", "get_outputs"})).array())
+        if (o["active"].toBool()) {
+            outputs.emplace_back(o.toObject(), o["scale"].toInt(1));
+            k = std::max(k, outputs.back().second);
+        }
+    if (std::all_of(outputs.begin(), outputs.end(), [&](auto& o) { return o.second == k; }))
+        return Grim({});
+    QRect box;
+    for (auto& [o, scale] : outputs) {
+        const QJsonObject r = o["rect"].toObject();
+        box |= QRect(r["x"].toInt() * k, r["y"].toInt() * k, r["width"].toInt() * k,
+                     r["height"].toInt() * k);
+    }
+    Picture all(box.width(), box.height());
+    for (auto& [o, scale] : outputs) {
+        const Picture one = Grim({"-o", o["name"].toString()});
+        const QJsonObject r = o["rect"].toObject();
+        const int n = k / scale, x0 = r["x"].toInt() * k, y0 = r["y"].toInt() * k;
+        for (int y = 0; y < one.height * n; ++y)
+            for (int x = 0; x < one.width * n; ++x)
+                all.At(x0 - box.x() + x, y0 - box.y() + y) = one.At(x / n, y / n);
+    }
+    return all;
+}
 
 inline long Changed(const Picture& a, const Picture& b) {  // all when the sizes differ
     if (a.width != b.width || a.height != b.height) return long(a.pixels.size());

@@ -2,7 +2,8 @@
 // scripts/wayland-session.sh starts around this test: seeded patterns as the outputs'
 // backgrounds, Start leaves the screen unchanged, every lens frame matches the lens model with
 // sway's cursor captured, a click and a move close the lens, Exit ends with status 0. At scale 1
-// and 2, over two outputs, and without a portal service (a message, no lens).
+// and 2, over two outputs, at mixed scales, through the compositor's copy and through the
+// portal, and without a portal service (a message, no lens).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -32,8 +33,10 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
     const std::vector<Case> cases = {
         {"scale1", {one}, {{640, 360}, {0, 300}, {1279, 400}, {700, 0}, {0, 719}, {1279, 719}}},
         {"scale2", {{1280, 720, 2, 0}}, {{1281, 721}, {0, 0}, {2559, 1001}, {77, 1439}}},
+        {"portal", {one}, {{640, 360}, {1279, 0}}},
         {"no-portal", {one}, {}},
         {"two-outputs", {one, {1024, 768, 1, 1280}}, {{1280, 360}}},
+        {"mixed-scale", {one, {1024, 768, 2, 1280}}, {{3584, 768}, {2710, 1385}}},
     };
     QTemporaryDir dir;
     size_t made = 1;  // outputs sway has
@@ -60,9 +63,10 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
                      "output HEADLESS-%zu resolution %dx%d scale %d position %d 0 enable", i + 1,
                      pattern.width, pattern.height, o.scale, o.x) +
                  " bg " + file + " center");
-            for (int y = 0; y < pattern.height; ++y)
-                for (int x = 0; x < pattern.width; ++x)
-                    layout.At(o.x * k + x, y) = pattern.At(x, y);
+            const int n = k / o.scale;  // a lower scale shows by whole pixels
+            for (int y = 0; y < pattern.height * n; ++y)
+                for (int x = 0; x < pattern.width * n; ++x)
+                    layout.At(o.x * k + x, y) = pattern.At(x / n, y / n);
         }
         VirtualPointer pointer;  // after the outputs change: sway maps a pointer when it comes
         ASSERT_TRUE(pointer.ok()) << "no virtual pointer: run inside scripts/wayland-session.sh";
@@ -88,6 +92,8 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_QPA_PLATFORM");  // the program chooses wayland itself
         if (c.points.empty()) env.insert("DBUS_SESSION_BUS_ADDRESS", bus.emplace().address());
+        if (c.points.empty() || c.name == std::string("portal"))
+            env.insert("LUCIVANE_SCREEN_COPY", "portal");  // else the compositor's copy
         QProcess program;
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -118,6 +124,7 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
             Picture copy;
             WaitFor([&] { return (copy = Shot()) == before; }, 3000);
             EXPECT_EQ(Changed(copy, before), 0) << "Start changed the screen";
+            if (copy != before) save(copy, "failed-start"), save(before, "before-start");
 
             mLens::BuildLookUpTable(150, 75, -1);
             mLens::SetColorMask(0xFFFFFF);
