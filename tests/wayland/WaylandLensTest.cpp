@@ -127,8 +127,7 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
                     ASSERT_TRUE(WaitFor(still)) << "the panel does not settle";
                     click(start);
                 }
-                ASSERT_TRUE(
-                    WaitFor([&] { return Windows(true).size() == c.outputs.size(); }, 30000))
+                ASSERT_TRUE(WaitFor([&] { return Windows(true).size() == c.outputs.size(); }))
                     << "no lens window on every output";
                 Picture copy;
                 WaitFor([&] { return (copy = Shot()) == before; }, 15000);
