@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "lens/mLens.h"
+#include "tests/support/EndToEnd.h"
 #include "tests/support/LensModel.h"
 #include "tests/support/Xvfb.h"
 
@@ -26,21 +26,10 @@
 
 namespace {
 
-using test_support::OwnedProcess;
-using test_support::Xvfb;
+using namespace test_support;
 
 enum class Desk { Xvfb, Openbox, Xorg };
 enum class Exit { ClickAndMove, Escape, Minimise };
-
-// A wheel notch (button 4 up, 5 down) or a key (keysym), with or without Shift, and the radius
-// and factor it leads to.
-struct Input {
-    int button = 0;
-    const char* key = nullptr;
-    bool shift = false;
-    int radius = 0;
-    int factor = 0;
-};
 
 struct Scenario {
     const char* name;
@@ -50,20 +39,11 @@ struct Scenario {
     bool convex;      // else the panel's check box is clicked first
     uint32_t mask;    // white, or red: the colour list turned one entry down
     Exit exit;
-    std::vector<QPoint> points;  // after Start; the server keeps the pointer on screen
-    std::vector<Input> inputs;   // then, at the last point
+    std::vector<QPoint> points;     // after Start; the server keeps the pointer on screen
+    std::vector<LensInput> inputs;  // then, at the last point
 };
 
 void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
-
-// Polls `done` for up to `ms`: a deadline that only fails the test, never a pace.
-template <class Done>
-bool WaitFor(Done done, int ms = 10000) {
-    QElapsedTimer timer;
-    for (timer.start(); !done(); usleep(20000))
-        if (timer.elapsed() >= ms) return false;
-    return true;
-}
 
 // Pixels that differ between `a` and `b` inside `where`.
 long Changed(const Picture& a, const Picture& b, const QRegion& where) {
@@ -75,8 +55,7 @@ long Changed(const Picture& a, const Picture& b, const QRegion& where) {
 }
 
 void Save(const Picture& p, const std::string& name) {
-    QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height, QImage::Format_RGB32)
-        .save(QString::fromStdString(E2E_OUT_DIR "/" + name));
+    ToImage(p).save(QString::fromStdString(E2E_OUT_DIR "/" + name));
 }
 
 class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
@@ -306,7 +285,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     // One opening: Start, a frame at each point, then one after each input at the last point,
     // checked against the model over the screen as the lens opened (the first frame saved as
     // `shotName`); then `exit` closes it and gives everything back.
-    void Open(const std::vector<QPoint>& points, const std::vector<Input>& inputs, Exit exit,
+    void Open(const std::vector<QPoint>& points, const std::vector<LensInput>& inputs, Exit exit,
               const std::string& shotName) {
         Click(OnPanel(254, 36));
         ASSERT_TRUE(WaitFor([&] { return !PointerFree() && CursorBlank() && LensOnTop(); }))
@@ -322,7 +301,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             if (k < points.size()) {
                 MovePointer(points[k]);
             } else {
-                const Input& in = inputs[k - points.size()];
+                const LensInput& in = inputs[k - points.size()];
                 Press(in.button, in.key, in.shift);
                 radius_ = in.radius;
                 factor_ = in.factor;
@@ -336,12 +315,8 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
                                         convex_ ? -1 : 0);
                 model = std::make_unique<LensModel>(2 * radius_);
             }
-            const int X = at.x() - radius_, Y = at.y() - radius_;
-            const Picture lens = model->Frame(copy, X, Y);
-            Picture expected = copy, shot;
-            for (int b = 0; b < lens.height; ++b)
-                for (int a = 0; a < lens.width; ++a)
-                    if (expected.Contains(X + a, Y + b)) expected.At(X + a, Y + b) = lens.At(a, b);
+            const Picture expected = model->Over(copy, at.x() - radius_, at.y() - radius_);
+            Picture shot;
             const bool same = WaitFor([&] { return (shot = Shot()) == expected; });
             if (k == 0 || !same) Save(shot, (same ? "" : "failed-") + shotName);
             if (!same) Save(expected, "failed-" + shotName + ".expected.png");
@@ -420,9 +395,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, LensEndToEnd, ::testing::Values(
     Scenario{"xvfb", Desk::Xvfb, nullptr, 1, true, 0xFFFFFF, Exit::ClickAndMove,
              {{512, 384}, {0, 300}, {1023, 400}, {600, 0}, {400, 767}, {0, 0}, {1023, 0},
               {0, 767}, {1023, 767}, {200, 150}, {-40, -30}, {1500, 2000}},
-             {{4, nullptr, false, 150, 80}, {5, nullptr, true, 125, 80}, {0, "Up", false, 125, 85},
-              {0, "Right", false, 150, 85}, {4, nullptr, true, 175, 85}, {0, "Left", false, 150, 85},
-              {0, "Down", false, 150, 80}, {5, nullptr, true, 125, 80}, {4, nullptr, false, 125, 85}}},
+             kLensInputs},
     // Odd device positions cannot be hit by a rounded logical position.
     Scenario{"scale2", Desk::Xvfb, "QT_SCALE_FACTOR=2", 2, false, 0xFFFFFF, Exit::Escape,
              {{513, 385}, {0, 0}, {1023, 501}, {77, 767}}, {{4, nullptr, false, 150, 80}}},

@@ -72,6 +72,16 @@ class LensModel {
         return image;
     }
 
+    // `screen` with that lens image on it, clipped to the screen.
+    Picture Over(const Picture& screen, int32_t X, int32_t Y) {
+        const Picture lens = Frame(screen, X, Y);
+        Picture out = screen;
+        for (int32_t b = 0; b < m_L; ++b)
+            for (int32_t a = 0; a < m_L; ++a)
+                if (out.Contains(X + a, Y + b)) out.At(X + a, Y + b) = lens.At(a, b);
+        return out;
+    }
+
   private:
     int32_t m_L;
     Picture m_source;

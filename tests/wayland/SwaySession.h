@@ -2,20 +2,20 @@
 // Helpers for programs inside the private headless sway session (scripts/wayland-session.sh):
 // sway's IPC through swaymsg, captures through grim, waiting on conditions.
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
-#include <QThread>
 #include <functional>
 #include <numeric>
 
-#include "tests/support/LensModel.h"
+#include "tests/support/EndToEnd.h"
 
 namespace sway_session {
+
+using namespace test_support;  // WaitFor, ToImage
 
 inline QByteArray Run(const QString& tool, const QStringList& args) {
     QProcess p;
@@ -26,26 +26,12 @@ inline QByteArray Run(const QString& tool, const QStringList& args) {
 
 inline QByteArray Sway(const QString& command) { return Run("swaymsg", {command}); }
 
-inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    for (; !done(); QThread::msleep(20))
-        if (timer.hasExpired(ms)) return false;
-    return true;
-}
-
 inline Picture FromImage(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     Picture p(rgb.width(), rgb.height());
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) p.At(x, y) = rgb.pixel(x, y) & 0xFFFFFFu;
     return p;
-}
-
-inline QImage ToImage(const Picture& p) {
-    return QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height,
-                  QImage::Format_RGB32)
-        .copy();
 }
 
 inline Picture Grim(const QStringList& args) {

@@ -1,8 +1,9 @@
 // The real program on Qt's wayland platform in the private headless sway session that
 // scripts/wayland-session.sh starts around this test: seeded patterns as the outputs'
 // backgrounds, Start leaves the screen unchanged, every lens frame matches the lens model with
-// sway's cursor captured, a click and a move close the lens, Exit ends with status 0. At scale 1
-// and 2, over two outputs, at mixed scales, through the compositor's copy and through the
+// sway's cursor captured, also after the wheel (Shift: the radius) and the arrow keys, whose
+// settings the next Start keeps; a click and a move close the lens, Exit ends with status 0. At
+// scale 1 and 2, over two outputs, at mixed scales, through the compositor's copy and through the
 // portal, and without a portal service (a message, no lens).
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <optional>
 
 #include "lens/mLens.h"
+#include "tests/support/EndToEnd.h"
 #include "tests/support/LensModel.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/wayland/SwaySession.h"
@@ -26,15 +28,19 @@ struct Case {
     const char* name;
     std::vector<Output> outputs;
     std::vector<QPoint> points;  // lens centres in desktop device pixels; none: no portal
+    std::vector<test_support::LensInput> inputs = {};  // then at the last point; then reopened
 };
 
 TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
-    const Output one{1280, 720, 1, 0};
+    const Output one{1280, 720, 1, 0}, two{1280, 720, 2, 0};
     const std::vector<Case> cases = {
         {"scale1", {one}, {{640, 360}, {0, 300}, {1279, 400}, {700, 0}, {0, 719}, {1279, 719}}},
-        {"scale2", {{1280, 720, 2, 0}}, {{1281, 721}, {0, 0}, {2559, 1001}, {77, 1439}}},
+        {"scale2", {two}, {{1281, 721}, {0, 0}, {2559, 1001}, {77, 1439}}},
         {"portal", {one}, {{640, 360}, {1279, 0}}},
         {"no-portal", {one}, {}},
+        {"keys", {one}, {{1180, 640}}, test_support::kLensInputs},
+        {"keys-scale2", {two}, {{2381, 1301}}, {{4, nullptr, true, 175, 75}}},
+        // Last: sway 1.7 accepts "output HEADLESS-2 disable" but keeps a headless output on.
         {"two-outputs", {one, {1024, 768, 1, 1280}}, {{1280, 360}}},
         {"mixed-scale", {one, {1024, 768, 2, 1280}}, {{3584, 768}, {2710, 1385}}},
     };
@@ -68,7 +74,7 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
                 for (int x = 0; x < pattern.width * n; ++x)
                     layout.At(o.x * k + x, y) = pattern.At(x / n, y / n);
         }
-        VirtualPointer pointer;  // after the outputs change: sway maps a pointer when it comes
+        VirtualPointer pointer(true);  // after the outputs change: sway maps a pointer as it comes
         ASSERT_TRUE(pointer.ok()) << "no virtual pointer: run inside scripts/wayland-session.sh";
         const auto move = [&](QPointF at) {
             pointer.MoveTo(at.x(), at.y(), desktop.width() / k, desktop.height() / k);
@@ -99,15 +105,15 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
         program.setProcessChannelMode(QProcess::ForwardedChannels);
         program.start(LUCIVANE_EXE, {});
         ASSERT_TRUE(WaitFor([&] { return Windows(false).size() == 1; })) << "no panel";
-        const QPoint start = Windows(false)[0].topLeft() + QPoint(254, 36),
-                     exit = start + QPoint(0, 56);
+        const QRect panel(Windows(false)[0].topLeft() * k, Windows(false)[0].size() * k);
+        const QPoint start = panel.topLeft() / k + QPoint(254, 36), exit = start + QPoint(0, 56);
+        const auto still = [&] {  // the screen as the last time
+            const Picture last = std::exchange(before, Shot());
+            return last == before;
+        };
         move(start);
-        ASSERT_TRUE(WaitFor([&] {  // the panel shows, still
-            Picture now = Shot();
-            const bool still = now == before && Changed(now, layout) > 48 * 48;
-            before = std::move(now);
-            return still;
-        })) << "the panel does not show";
+        ASSERT_TRUE(WaitFor([&] { return still() && Changed(before, layout) > 48 * 48; }))
+            << "the panel does not show";
         click(start);
 
         if (c.points.empty()) {
@@ -119,36 +125,61 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
             ASSERT_TRUE(WaitFor([&] { return Windows(false, "").size() == 1; }))
                 << "the message stays";
         } else {
-            ASSERT_TRUE(WaitFor([&] { return Windows(true).size() == c.outputs.size(); }))
-                << "no lens window on every output";
-            Picture copy;
-            WaitFor([&] { return (copy = Shot()) == before; }, 3000);
-            EXPECT_EQ(Changed(copy, before), 0) << "Start changed the screen";
-            if (copy != before) save(copy, "failed-start"), save(before, "before-start");
-
-            mLens::BuildLookUpTable(150, 75, -1);
             mLens::SetColorMask(0xFFFFFF);
-            LensModel model(300);
-            for (const QPoint at : c.points) {
-                SCOPED_TRACE(testing::Message() << "lens at " << at.x() << "," << at.y());
-                move((QPointF(at) + QPointF(0.5, 0.5)) / k);
-                const int X = at.x() - 150, Y = at.y() - 150;
-                const Picture lens = model.Frame(copy, X, Y);
-                Picture expected = copy, shot;
-                for (int b = 0; b < lens.height; ++b)
-                    for (int a = 0; a < lens.width; ++a)
-                        if (expected.Contains(X + a, Y + b))
-                            expected.At(X + a, Y + b) = lens.At(a, b);
-                const bool same = WaitFor([&] { return (shot = Shot()) == expected; }, 5000);
-                save(shot, same ? "lens" : "failed-lens");
-                if (!same) save(expected, "expected-lens");
-                ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ from the model";
+            int radius = 150, factor = 75;
+            for (int again = 0; again <= !c.inputs.empty(); ++again) {  // the settings are kept
+                if (again) {
+                    move(start);
+                    ASSERT_TRUE(WaitFor(still)) << "the panel does not settle";
+                    click(start);
+                }
+                ASSERT_TRUE(WaitFor([&] { return Windows(true).size() == c.outputs.size(); }))
+                    << "no lens window on every output";
+                // sway shows a window once it has drawn: from here on the screen is the copy.
+                // Outside the panel it is the screen before Start; the panel itself (its button,
+                // the cursor over it) may be caught a moment later, in another state.
+                const Picture copy = Shot();
+                const bool sized = copy.width == before.width && copy.height == before.height;
+                long changed = sized ? 0 : 1;
+                for (int y = 0; sized && y < copy.height; ++y)
+                    for (int x = 0; x < copy.width; ++x)
+                        changed += !panel.contains(x, y) && copy.At(x, y) != before.At(x, y);
+                EXPECT_EQ(changed, 0) << "Start changed the screen";
+                if (changed) save(copy, "failed-start"), save(before, "before-start");
+
+                const size_t points = again ? 1 : c.points.size();
+                std::optional<LensModel> model;
+                for (size_t i = 0; i < (again ? 1 : points + c.inputs.size()); ++i) {
+                    const QPoint at = c.points[c.points.size() - points + std::min(i, points - 1)];
+                    SCOPED_TRACE(testing::Message() << i << ": at " << at.x() << "," << at.y());
+                    if (i < points) {
+                        move((QPointF(at) + QPointF(0.5, 0.5)) / k);
+                    } else {
+                        const test_support::LensInput& in = c.inputs[i - points];
+                        if (in.shift) pointer.Key("Shift_L", true);
+                        if (in.key) pointer.Key(in.key, true), pointer.Key(in.key, false);
+                        if (in.button)  // a notch each for a press and a release of 4 or 5
+                            Sway(QString("seat seat0 cursor press button%1").arg(in.button));
+                        if (in.shift) pointer.Key("Shift_L", false);
+                        std::tie(radius, factor) = std::tie(in.radius, in.factor);
+                    }
+                    if (i == 0 || i >= points) {
+                        mLens::BuildLookUpTable(radius, factor, -1);
+                        model.emplace(2 * radius);
+                    }
+                    const Picture expected = model->Over(copy, at.x() - radius, at.y() - radius);
+                    Picture shot;
+                    const bool same = WaitFor([&] { return (shot = Shot()) == expected; }, 15000);
+                    save(shot, same ? "lens" : "failed-lens");
+                    if (!same) save(expected, "expected-lens");
+                    ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ from the model";
+                }
+                // A click, then a move: the lens closes.
+                const QPointF last = (QPointF(c.points.back()) + QPointF(0.5, 0.5)) / k;
+                click(last);
+                move(last + QPointF(last.x() > 10 ? -3 : 3, 2));
+                ASSERT_TRUE(WaitFor([&] { return Windows(true).empty(); })) << "the lens stays";
             }
-            // A click, then a move: the lens closes.
-            const QPointF last = (QPointF(c.points.back()) + QPointF(0.5, 0.5)) / k;
-            click(last);
-            move(last + QPointF(last.x() > 10 ? -3 : 3, 2));
-            ASSERT_TRUE(WaitFor([&] { return Windows(true).empty(); })) << "the lens stays open";
         }
         click(exit);
         ASSERT_TRUE(program.waitForFinished(10000)) << "Exit did not end the program";
