@@ -34,9 +34,9 @@ struct Case {
 TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
     const Output one{1280, 720, 1, 0}, two{1280, 720, 2, 0};
     const std::vector<Case> cases = {
-        {"scale1", {one}, {{640, 360}, {0, 300}, {1279, 400}, {700, 0}, {0, 719}, {1279, 719}}},
-        {"scale2", {two}, {{1281, 721}, {0, 0}, {2559, 1001}, {77, 1439}}},
-        {"portal", {one}, {{640, 360}, {1279, 0}}},
+        {"scale1", {one}, {{0, 300}, {640, 360}, {1279, 400}, {700, 0}, {0, 719}, {1279, 719}}},
+        {"scale2", {two}, {{0, 0}, {1281, 721}, {2559, 1001}, {77, 1439}}},
+        {"portal", {one}, {{1279, 0}, {640, 360}}},
         {"no-portal", {one}, {}},
         {"keys", {one}, {{1180, 640}}, test_support::kLensInputs},
         {"keys-scale2", {two}, {{2381, 1301}}, {{4, nullptr, true, 175, 75}}},
@@ -135,17 +135,16 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
                 }
                 ASSERT_TRUE(WaitFor([&] { return Windows(true).size() == c.outputs.size(); }))
                     << "no lens window on every output";
-                // sway shows a window once it has drawn: from here on the screen is the copy.
-                // Outside the panel it is the screen before Start; the panel itself (its button,
-                // the cursor over it) may be caught a moment later, in another state.
-                const Picture copy = Shot();
-                const bool sized = copy.width == before.width && copy.height == before.height;
-                long changed = sized ? 0 : 1;
-                for (int y = 0; sized && y < copy.height; ++y)
-                    for (int x = 0; x < copy.width; ++x)
-                        changed += !panel.contains(x, y) && copy.At(x, y) != before.At(x, y);
-                EXPECT_EQ(changed, 0) << "Start changed the screen";
-                if (changed) save(copy, "failed-start"), save(before, "before-start");
+                // Outside the panel the copy is the screen before Start. The panel itself (its
+                // button, the cursor over it) is as Start caught it: read once the first lens,
+                // which must leave the panel free, shows that the windows have drawn.
+                Picture copy = before;
+                const auto adoptPanel = [&](Picture& to, const Picture& from) {
+                    for (int y = panel.top(); y <= panel.bottom(); ++y)
+                        for (int x = panel.left(); x <= panel.right(); ++x)
+                            if (to.Contains(x, y) && from.Contains(x, y))
+                                to.At(x, y) = from.At(x, y);
+                };
 
                 const size_t points = again ? 1 : c.points.size();
                 std::optional<LensModel> model;
@@ -167,9 +166,22 @@ TEST(WaylandLens, PanelLensModelCloseAndExitAtEachScaleAndLayout) {
                         mLens::BuildLookUpTable(radius, factor, -1);
                         model.emplace(2 * radius);
                     }
-                    const Picture expected = model->Over(copy, at.x() - radius, at.y() - radius);
-                    Picture shot;
-                    const bool same = WaitFor([&] { return (shot = Shot()) == expected; }, 15000);
+                    const int X = at.x() - radius, Y = at.y() - radius;
+                    ASSERT_TRUE(i > 0 || !panel.intersects(QRect(X, Y, 2 * radius, 2 * radius)))
+                        << "the first lens must leave the panel free";
+                    Picture expected = model->Over(copy, X, Y), shot;
+                    const bool same = WaitFor(
+                        [&] {
+                            if (i == 0) {  // moves before the lens is active are not seen
+                                move((QPointF(at) + QPointF(1.5, 0.5)) / k);
+                                move((QPointF(at) + QPointF(0.5, 0.5)) / k);
+                            }
+                            shot = Shot();
+                            if (i == 0) adoptPanel(expected, shot);
+                            return shot == expected;
+                        },
+                        15000);
+                    if (i == 0) adoptPanel(copy, shot);
                     save(shot, same ? "lens" : "failed-lens");
                     if (!same) save(expected, "expected-lens");
                     ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ from the model";
