@@ -19,7 +19,6 @@
 #include <limits>
 
 #include "gdi/Gdi.h"
-#include "gdi/Surface.h"
 #include "lenswindow/LensForm.h"
 #include "panel/MainForm.h"
 #include "platform/CaptureBackend.h"
@@ -394,40 +393,6 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
         MoveAndCheck(W / 3.0, H / 3.0);
         ClickAndMove();
     }
-}
-
-// One frame at a time into a surface of our own, whose DC reports every rectangle it changes:
-// the same position paints the lens alone, a jump beyond the side both whole squares, an
-// overlapping move the lens and the strips it leaves; missing surfaces and a stale DC draw
-// nothing.
-TEST(LensFrameAlone, EachMoveRestoresOnlyWhatTheNewSquareLeavesOfTheOldOne) {
-    const uint32_t objects = gdi::LiveObjectCount();
-    Picture window(96, 64, kPoison);
-    int64_t area = 0;
-    const gdi::HDC dc = gdi::CreateSurfaceDC(
-        {window.pixels.data(), 96, 64},
-        [&](const gdi::RECT& r) { area += int64_t{r.right - r.left} * (r.bottom - r.top); });
-    {
-        LensFrame frame;
-        mLens::BuildLookUpTable(8, 75, -1);
-        frame.LensSize = 16;
-        frame.DrawLensFrame(dc, 5, 5);
-        EXPECT_EQ(QPoint(frame.LastX, frame.LastY), QPoint(5, 5));
-        EXPECT_TRUE(window == Picture(96, 64, kPoison));
-        ASSERT_TRUE(frame.DesktopDIB.Create(96, 64) && frame.LensDstDIB.Create(16, 16) &&
-                    frame.LensSrcDIB.Create(16, 16));
-        // (X, Y, area painted); the last moves 3 right and 2 up.
-        const int32_t moves[][3] = {
-            {30, 20, 512}, {30, 20, 256}, {47, 20, 512}, {50, 18, 256 + 256 - 13 * 14}};
-        for (const auto& m : moves) {
-            area = 0;
-            frame.DrawLensFrame(dc, m[0], m[1]);
-            EXPECT_EQ(area, m[2]) << "move to " << m[0] << "," << m[1];
-        }
-        gdi::ReleaseSurfaceDC(dc);
-        frame.DrawLensFrame(dc, 0, 0);
-    }
-    EXPECT_EQ(gdi::LiveObjectCount(), objects);
 }
 
 }  // namespace

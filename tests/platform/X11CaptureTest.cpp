@@ -118,22 +118,6 @@ TEST(X11Capture, GrabIsCheckedExclusiveAndGivenBack) {
     RunChild("X11SharedAndSocketCopies", x.ClientEnvironment());
 }
 
-}  // namespace
-
-namespace {
-
-// Pixels of `d`'s window `w` in `r`, as 0x00RRGGBB.
-QImage Read(Display* d, unsigned long w, const QRect& r) {
-    XImage* x = XGetImage(d, w, r.x(), r.y(), r.width(), r.height(), AllPlanes, ZPixmap);
-    QImage image(r.size(), QImage::Format_RGB32);
-    for (int y = 0; y < r.height(); ++y)
-        for (int i = 0; i < r.width(); ++i)
-            reinterpret_cast<uint32_t*>(image.scanLine(y))[i] =
-                uint32_t(x ? XGetPixel(x, i, y) : 0) & 0xFFFFFFu;
-    if (x) XDestroyImage(x);
-    return image;
-}
-
 // Both ways in and out of the server give the same pixels: the root read through shared memory
 // and through the socket; a surface put from a shared segment and from plain memory.
 void SharedAndSocketCopies() {
@@ -171,7 +155,7 @@ void SharedAndSocketCopies() {
         presenter->Put(window, *surface, QRect(0, 0, 64, 48), QPoint(0, 0));  // the whole window
         presenter->Put(window, *surface, QRect(150, 100, 60, 40), QPoint(20, 10));  // clipped
         free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // all put by now
-        const QImage shown = Read(other, window.winId(), QRect(0, 0, 64, 48));
+        const QImage shown = X11RootCopy(QRect(window.mapToGlobal(QPoint(0, 0)), window.size()));
         QImage expected = pattern.copy(0, 0, 64, 48);
         for (int y = 0; y < 30; ++y)
             memcpy(expected.scanLine(10 + y) + 80, pattern.constScanLine(100 + y) + 600, 44 * 4);
