@@ -119,8 +119,7 @@ TEST_F(PanelTest, DefaultsBarsValueLabelsAndColourMasks) {
     EXPECT_TRUE(f.Visible());
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(State(f), "150 75 Qt::Checked <无> 150 75 | 150 75 -1 ffffff");
-    // Right/End raise, Left/Home lower, arrows by 1 and Page keys by the page step; a click in
-    // the empty track moves the factor by 5.
+    // Right/End raise, Left/Home lower, arrows by 1 and Page keys by the page step.
     QApplication::setActiveWindow(f.Window());
     QString values;
     for (QScrollBar* bar : {f.sbRadius.data(), f.sbFactor.data()}) {
@@ -132,13 +131,8 @@ TEST_F(PanelTest, DefaultsBarsValueLabelsAndColourMasks) {
         }
     }
     EXPECT_EQ(values, "151 150 149 250 225 50 75 76 75 74 145 140 5 10 ");
-    f.sbFactor->setValue(75);
-    for (int x : {f.sbFactor->width() * 7 / 8, f.sbFactor->width() / 8}) {
-        QTest::mouseClick(f.sbFactor, Qt::LeftButton, {}, QPoint(x, 7));
-        values += QString::number(f.sbFactor->value()) + " ";
-    }
-    EXPECT_TRUE(values.endsWith(" 80 75 "));
     f.sbRadius->setValue(150);
+    f.sbFactor->setValue(75);
     // A dragged thumb (at the bar's centre while the value is mid-range) updates its label
     // before the button is released.
     for (auto [bar, label, dx] : {std::tuple{f.sbRadius.data(), f.lblRadiusV.data(), 30},
