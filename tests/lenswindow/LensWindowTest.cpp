@@ -41,7 +41,6 @@ Table Entries(const mLens::LookUpTableType& t) { return Table(t.Data(), t.Data()
 class LensWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Program::RunModeHook = [] { return 1; };
         Interaction::DateHook = [] { return QDate(2024, 1, 1); };
         win::ResetWindowServices();
         auto scripted = std::make_unique<ScriptedCapture>();
@@ -70,7 +69,6 @@ class LensWindowTest : public ::testing::Test {
         CaptureBackend::Install(nullptr);
         ScreenCopy::SetSource(nullptr);
         win::ResetWindowServices();
-        Program::RunModeHook = nullptr;
         Interaction::DateHook = nullptr;
         EXPECT_EQ(Form::LoadedCount(), 0);
         EXPECT_EQ(gdi::LiveObjectCount(), objectsBefore);

@@ -1,4 +1,4 @@
-// The control panel, started the way the runtime starts it, with a replaceable run mode and date;
+// The control panel, started the way the runtime starts it, with a replaceable date;
 // message boxes and the program's end are recorded, and no form or window may be left behind.
 #include <gtest/gtest.h>
 
@@ -29,18 +29,15 @@ namespace {
 class PanelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Program::RunModeHook = [this] { return runMode; };
         Interaction::DateHook = [this] { return today; };
         Interaction::MsgBoxHook = [this](const QString& text, int style, const QString& title) {
             messages.push_back(QStringLiteral("%1 %2 %3").arg(title).arg(style).arg(text));
-            if (onMessage) onMessage();
             return Interaction::vbOK;
         };
         Program::EndHook = [this] { ++ends; };
     }
     void TearDown() override {
         FormInstanceBase::ReleaseAll();
-        Program::RunModeHook = nullptr;
         Interaction::DateHook = nullptr;
         Interaction::MsgBoxHook = nullptr;
         Program::EndHook = nullptr;
@@ -66,10 +63,8 @@ class PanelTest : public ::testing::Test {
         return s.trimmed().toStdString();
     }
 
-    int runMode = 1;
     QDate today{2024, 1, 1};
     QStringList messages;
-    std::function<void()> onMessage;
     int ends = 0;
 };
 
@@ -235,21 +230,6 @@ TEST_F(PanelTest, LinkBarAppearsFromTwentiethOfApril2012) {
         fMain->Unload();
         FormInstanceBase::FlushReleased();
     }
-}
-
-// Outside a finished build the panel warns, is never shown and releases itself.
-TEST_F(PanelTest, OutsideAFinishedBuildOnlyTheWarningIsShown) {
-    runMode = 0;
-    QPointer<QWidget> window;
-    onMessage = [&] { window = fMain->Window(); };
-    fMain->Show();
-    QApplication::processEvents();
-    EXPECT_EQ(messages, QStringList{"提示 48 要想看到特效，请先编译后运行．"});
-    ASSERT_TRUE(window);
-    EXPECT_FALSE(window->testAttribute(Qt::WA_WState_Created));
-    EXPECT_FALSE(fMain.Exists());
-    EXPECT_EQ(Form::LoadedCount(), 0);
-    EXPECT_EQ(ends, 1);
 }
 
 TEST_F(PanelTest, StartShowsTheLensModallyAndTheSettingsStay) {
