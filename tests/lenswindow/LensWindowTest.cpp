@@ -283,41 +283,10 @@ TEST_F(LensWindowTest, EveryWayOutGivesPointerCursorAndSurfacesBack) {
     }
 }
 
-TEST_F(LensWindowTest, TableIsBuiltOnlyWhenTheSettingsChangeAndTheColourIsUsed) {
-    const auto built = [](int radius, int factor, int convex) {
-        mLens::LookUpTableType t;
-        t.Build(radius, factor, static_cast<int16_t>(convex));
-        return Entries(t);
-    };
-    ASSERT_NE(built(50, 5, 0), built(50, 145, 0));
-    ASSERT_NE(built(50, 75, 0), built(50, 75, -1));
-    // Settings (radius, factor, convex, colour index), then whether a table of radius 9 that the
-    // window did not build is in place with the settings moved away and back before the opening,
-    // then the table (radius, factor, convex) and colour mask expected in use.
-    const int steps[][9] = {
-        {70, 40, 1, 0, 0, 70, 40, -1, 0xFFFFFF}, {70, 40, 1, 0, 1, 9, 30, -1, 0xFFFFFF},
-        {70, 40, 1, 1, 0, 9, 30, -1, 0xFF0000},  {70, 41, 1, 1, 0, 70, 41, -1, 0xFF0000},
-        {70, 41, 1, 3, 1, 9, 30, -1, 0x0000FF},  {50, 145, 0, 0, 0, 50, 5, 0, 0xFFFFFF},
-        {50, 75, 1, 0, 0, 50, 75, -1, 0xFFFFFF}, {50, 75, 0, 0, 0, 50, 75, 0, 0xFFFFFF}};
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << "step " << &s - steps);
-        if (s[4]) {
-            mLens::BuildLookUpTable(9, 30, -1);
-            Settings(s[0] + 20, s[1], !s[2], 1);
-        }
-        Settings(s[0], s[1], s[2], s[3]);
-        OpenLens();
-        EXPECT_EQ(Entries(mLens::LookUpTable()), built(s[5], s[6], s[7]));
-        EXPECT_EQ(mLens::ColorMask(), uint32_t(s[8]));
-        MoveAndCheck(200, 150);  // the model reads the table and the mask in use
-        if (HasFatalFailure()) return;
-        ClickAndMove();
-    }
-}
-
 // Wheel (w: plain, s: Shift, h: Shift turned horizontal; angle in eighths of a degree) and arrow
 // keys (k), each followed by the radius and factor expected: in force at once (the table in use as
-// a fresh opening builds it, the lens size), shown by the panel and used by the next opening.
+// a fresh opening builds it, the lens redrawn at its new size), shown by the panel and used by
+// the next opening.
 TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKeepsThem) {
     using Q = Qt::Key;
     // clang-format off
@@ -355,6 +324,16 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
             fresh.Build(s[2], convex ? s[3] : 150 - s[3], convex ? -1 : 0);
             EXPECT_EQ(Entries(mLens::LookUpTable()), Entries(fresh));
             EXPECT_EQ(LensForm::Frame().LensSize, 2 * s[2]);
+            // Redrawn on the spot: the copy everywhere but the new lens around the centre.
+            const auto X = int32_t(std::nearbyint(W / 2.0 - s[2])),
+                       Y = int32_t(std::nearbyint(H / 2.0 - s[2]));
+            ASSERT_EQ(QPoint(LensForm::Frame().LastX, LensForm::Frame().LastY), QPoint(X, Y));
+            model = std::make_unique<LensModel>(2 * s[2]);
+            const Picture lens = model->Frame(screen, X, Y);
+            shown = screen;
+            Paint(X, Y, &lens);
+            ExpectWindow();
+            if (HasFatalFailure()) return;
         }
         ClickAndMove();
         ASSERT_FALSE(Open());
