@@ -11,12 +11,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 
-#include "panel/CaptionButton.h"
 #include "panel/MainForm.h"
 #include "panel/RestoreForm.h"
 #include "platform/FormWindow.h"
@@ -149,47 +147,6 @@ TEST_F(PanelTest, DefaultsBarsValueLabelsAndColourMasks) {
               "<无> ffffff 红色 ff0000 绿色 ff00 蓝色 ff 黄色 ffff00 洋红 ff00ff 青色 ffff");
     f.cbColorMask->setCurrentIndex(-1);
     EXPECT_EQ(f.Lens_ColorMask(), 0u);
-}
-
-// Every caption fits inside its control's text area with the font it is drawn in, and keeps off
-// a button's frame (also run with LANG=zh_CN.UTF-8, which gives the captions another font).
-TEST_F(PanelTest, EveryCaptionFitsInsideItsControl) {
-    MainForm& f = Start();
-    QString overflows;
-    for (QWidget* c : f.Window()->findChildren<QWidget*>()) {
-        QStyleOptionButton option;
-        option.initFrom(c);
-        QRect area = c->contentsRect(), layout;  // where the text must lie; where it is laid out
-        int flags = Qt::TextShowMnemonic | Qt::AlignCenter;
-        QStringList texts{c->property("text").toString()};
-        if (qobject_cast<QPushButton*>(c)) {
-            area = c->rect().adjusted(3, 3, -3, -3);  // clear of the frame by 2 pixels
-            layout = c->rect();
-            if (auto* caption = dynamic_cast<CaptionButton*>(c)) {
-                layout = caption->CaptionArea();
-                flags |= Qt::TextWordWrap;
-            }
-        } else if (qobject_cast<QCheckBox*>(c)) {
-            area = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, c);
-        } else if (auto* label = qobject_cast<QLabel*>(c)) {
-            flags = label->alignment() | (label->wordWrap() ? Qt::TextWordWrap : 0);
-        } else if (auto* combo = qobject_cast<QComboBox*>(c)) {
-            texts.clear();
-            for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-            area = area.adjusted(4, 0, -24, 0);  // the frame and the drop-down arrow
-        } else if (qobject_cast<QLineEdit*>(c)) {
-            area = area.adjusted(2, 0, -2, 0);
-        }
-        for (const QString& text : texts) {
-            const QRect box =
-                QFontMetrics(c->font()).boundingRect(layout.isNull() ? area : layout, flags, text);
-            if (!text.isEmpty() && !area.contains(box)) {
-                QDebug(&overflows).noquote() << text << box << "outside" << area << "\n";
-            }
-        }
-    }
-    EXPECT_TRUE(overflows.isEmpty()) << QFontInfo(f.cmdStart->font()).family().toStdString() << "\n"
-                                     << overflows.toStdString();
 }
 
 TEST_F(PanelTest, ChangeTestFollowsOnlyRadiusFactorAndConvex) {
