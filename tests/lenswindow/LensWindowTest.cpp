@@ -300,12 +300,18 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
     // clang-format on
     for (const bool convex : {false, true}) {
         SCOPED_TRACE(convex ? "convex" : "concave");
-        Settings(150, 75, convex, 1);
+        Settings(150, 70, convex, 1);
         OpenLens();
+        Poison();
+        QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+        QApplication::sendEvent(fLens->Window()->windowHandle(), &up);
+        ExpectWindow();  // no lens before the first move, whatever changes
         MoveAndCheck(W / 2.0, H / 2.0);
         for (const auto& s : steps) {
             SCOPED_TRACE(testing::Message() << "step " << &s - steps);
             QWindow* window = fLens->Window()->windowHandle();
+            const LensFrame& f = LensForm::Frame();
+            const int32_t oldX = f.LastX, oldY = f.LastY, oldL = f.LensSize;
             if (s[0] == 'k') {
                 QKeyEvent key(QEvent::KeyPress, s[1], Qt::NoModifier);
                 QApplication::sendEvent(window, &key);
@@ -324,13 +330,13 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
             fresh.Build(s[2], convex ? s[3] : 150 - s[3], convex ? -1 : 0);
             EXPECT_EQ(Entries(mLens::LookUpTable()), Entries(fresh));
             EXPECT_EQ(LensForm::Frame().LensSize, 2 * s[2]);
-            // Redrawn on the spot: the copy everywhere but the new lens around the centre.
+            // Redrawn on the spot: the old square back to the copy, the new lens around the centre.
             const auto X = int32_t(std::nearbyint(W / 2.0 - s[2])),
                        Y = int32_t(std::nearbyint(H / 2.0 - s[2]));
             ASSERT_EQ(QPoint(LensForm::Frame().LastX, LensForm::Frame().LastY), QPoint(X, Y));
             model = std::make_unique<LensModel>(2 * s[2]);
             const Picture lens = model->Frame(screen, X, Y);
-            shown = screen;
+            Paint(oldX, oldY, nullptr, oldL);
             Paint(X, Y, &lens);
             ExpectWindow();
             if (HasFatalFailure()) return;
