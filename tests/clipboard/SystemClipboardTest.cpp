@@ -9,8 +9,8 @@
 #include <QThread>
 
 #include "clipboard/ClipboardPicture.h"
-#include "platform/SystemClipboard.h"
 #include "gdi/GdiTesting.h"
+#include "platform/SystemClipboard.h"
 #include "support/Xvfb.h"
 
 namespace {
