@@ -19,7 +19,6 @@
 #include <limits>
 
 #include "gdi/Gdi.h"
-#include "gdi/Surface.h"
 #include "lenswindow/LensForm.h"
 #include "panel/MainForm.h"
 #include "platform/CaptureBackend.h"
@@ -42,7 +41,6 @@ Table Entries(const mLens::LookUpTableType& t) { return Table(t.Data(), t.Data()
 class LensWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Program::RunModeHook = [] { return 1; };
         Interaction::DateHook = [] { return QDate(2024, 1, 1); };
         win::ResetWindowServices();
         auto scripted = std::make_unique<ScriptedCapture>();
@@ -71,7 +69,6 @@ class LensWindowTest : public ::testing::Test {
         CaptureBackend::Install(nullptr);
         ScreenCopy::SetSource(nullptr);
         win::ResetWindowServices();
-        Program::RunModeHook = nullptr;
         Interaction::DateHook = nullptr;
         EXPECT_EQ(Form::LoadedCount(), 0);
         EXPECT_EQ(gdi::LiveObjectCount(), objectsBefore);
@@ -286,74 +283,36 @@ TEST_F(LensWindowTest, EveryWayOutGivesPointerCursorAndSurfacesBack) {
     }
 }
 
-TEST_F(LensWindowTest, TableIsBuiltOnlyWhenTheSettingsChangeAndTheColourIsUsed) {
-    const auto built = [](int radius, int factor, int convex) {
-        mLens::LookUpTableType t;
-        t.Build(radius, factor, static_cast<int16_t>(convex));
-        return Entries(t);
-    };
-    ASSERT_NE(built(50, 5, 0), built(50, 145, 0));
-    ASSERT_NE(built(50, 75, 0), built(50, 75, -1));
-    // Settings (radius, factor, convex, colour index), then whether a table of radius 9 that the
-    // window did not build is in place with the settings moved away and back before the opening,
-    // then the table (radius, factor, convex) and colour mask expected in use.
-    const int steps[][9] = {
-        {70, 40, 1, 0, 0, 70, 40, -1, 0xFFFFFF}, {70, 40, 1, 0, 1, 9, 30, -1, 0xFFFFFF},
-        {70, 40, 1, 1, 0, 9, 30, -1, 0xFF0000},  {70, 41, 1, 1, 0, 70, 41, -1, 0xFF0000},
-        {70, 41, 1, 3, 1, 9, 30, -1, 0x0000FF},  {50, 145, 0, 0, 0, 50, 5, 0, 0xFFFFFF},
-        {50, 75, 1, 0, 0, 50, 75, -1, 0xFFFFFF}, {50, 75, 0, 0, 0, 50, 75, 0, 0xFFFFFF}};
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << "step " << &s - steps);
-        if (s[4]) {
-            mLens::BuildLookUpTable(9, 30, -1);
-            Settings(s[0] + 20, s[1], !s[2], 1);
-        }
-        Settings(s[0], s[1], s[2], s[3]);
-        OpenLens();
-        EXPECT_EQ(Entries(mLens::LookUpTable()), built(s[5], s[6], s[7]));
-        EXPECT_EQ(mLens::ColorMask(), uint32_t(s[8]));
-        MoveAndCheck(200, 150);  // the model reads the table and the mask in use
-        if (HasFatalFailure()) return;
-        ClickAndMove();
-    }
-}
-
-// Wheel (w: plain, s: Shift, h: Shift turned horizontal; angle in eighths of a degree), arrow
-// keys (k) and moves (m: to the centre, near the bottom-left and the top-right corner), each
-// followed by the radius and factor expected; the window against the model after every step,
-// and a step that changes nothing must draw nothing. The lens is drawn only after a first move.
+// Wheel (w: plain, s: Shift, h: Shift turned horizontal; angle in eighths of a degree) and arrow
+// keys (k), each followed by the radius and factor expected: in force at once (the table in use as
+// a fresh opening builds it, the lens redrawn at its new size), shown by the panel and used by
+// the next opening.
 TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKeepsThem) {
     using Q = Qt::Key;
     // clang-format off
     const int steps[][4] = {
-        {'w', 120, 150, 80}, {'k', Q::Key_Right, 175, 80}, {'m', 0, 175, 80}, {'w', 90, 175, 80},
-        {'w', 90, 175, 85}, {'w', 60, 175, 90}, {'s', 120, 200, 90}, {'h', -120, 175, 90},
-        {'k', Q::Key_Up, 175, 95}, {'k', Q::Key_Down, 175, 90}, {'k', Q::Key_Left, 150, 90},
-        {'w', -360, 150, 75}, {'m', 1, 150, 75}, {'k', Q::Key_Right, 175, 75}, {'s', 240, 225, 75},
-        {'h', 960, 250, 75}, {'k', Q::Key_Right, 250, 75}, {'w', 2400, 250, 145},
-        {'k', Q::Key_Up, 250, 145}, {'m', 2, 250, 145}, {'s', -1200, 50, 145},
-        {'k', Q::Key_Left, 50, 145}, {'k', Q::Key_Down, 50, 140}};
+        {'w', 120, 150, 80}, {'k', Q::Key_Right, 175, 80}, {'w', 90, 175, 80}, {'w', 90, 175, 85},
+        {'w', 60, 175, 90}, {'s', 120, 200, 90}, {'h', -120, 175, 90}, {'k', Q::Key_Up, 175, 95},
+        {'k', Q::Key_Down, 175, 90}, {'k', Q::Key_Left, 150, 90}, {'w', -360, 150, 75},
+        {'k', Q::Key_Right, 175, 75}, {'s', 240, 225, 75}, {'h', 960, 250, 75},
+        {'k', Q::Key_Right, 250, 75}, {'w', 2400, 250, 145}, {'k', Q::Key_Up, 250, 145},
+        {'s', -1200, 50, 145}, {'k', Q::Key_Left, 50, 145}, {'k', Q::Key_Down, 50, 140}};
     // clang-format on
     for (const bool convex : {false, true}) {
         SCOPED_TRACE(convex ? "convex" : "concave");
-        Settings(150, 75, convex, 1);
+        Settings(150, 70, convex, 1);
         OpenLens();
         Poison();
-        double px = -1, py = -1;
-        int R = 150, F = 75;
+        QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+        QApplication::sendEvent(fLens->Window()->windowHandle(), &up);
+        ExpectWindow();  // no lens before the first move, whatever changes
+        MoveAndCheck(W / 2.0, H / 2.0);
         for (const auto& s : steps) {
             SCOPED_TRACE(testing::Message() << "step " << &s - steps);
+            QWindow* window = fLens->Window()->windowHandle();
             const LensFrame& f = LensForm::Frame();
             const int32_t oldX = f.LastX, oldY = f.LastY, oldL = f.LensSize;
-            const bool same = R == s[2] && F == s[3];
-            R = s[2], F = s[3];
-            QWindow* window = fLens->Window()->windowHandle();
-            if (s[0] == 'm') {
-                const double at[][2] = {{W / 2.0, H / 2.0}, {20, H - 10.0}, {W - 5.0, 3}};
-                px = at[s[1]][0], py = at[s[1]][1];
-                model = std::make_unique<LensModel>(oldL);
-                MoveAndCheck(px, py);
-            } else if (s[0] == 'k') {
+            if (s[0] == 'k') {
                 QKeyEvent key(QEvent::KeyPress, s[1], Qt::NoModifier);
                 QApplication::sendEvent(window, &key);
             } else {
@@ -364,70 +323,33 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
                 QApplication::sendEvent(window, &wheel);
             }
             const LensSettings now = LensForm::Settings();
-            ASSERT_EQ(QPoint(now.Radius, now.Factor), QPoint(R, F));
-            EXPECT_EQ(QPoint(fMain->sbRadius->value(), fMain->sbFactor->value()), QPoint(R, F));
-            mLens::LookUpTableType fresh;  // as a fresh opening builds it
-            fresh.Build(R, convex ? F : 150 - F, convex ? -1 : 0);
+            ASSERT_EQ(QPoint(now.Radius, now.Factor), QPoint(s[2], s[3]));
+            EXPECT_EQ(QPoint(fMain->sbRadius->value(), fMain->sbFactor->value()),
+                      QPoint(s[2], s[3]));
+            mLens::LookUpTableType fresh;
+            fresh.Build(s[2], convex ? s[3] : 150 - s[3], convex ? -1 : 0);
             EXPECT_EQ(Entries(mLens::LookUpTable()), Entries(fresh));
-            EXPECT_EQ(f.LensSize, 2 * R);
-            if (s[0] != 'm' && !same && px >= 0) {
-                // The whole old square back to the copy, the new lens around the last position.
-                Paint(oldX, oldY, nullptr, oldL);
-                if (oldL != 2 * R) model = std::make_unique<LensModel>(2 * R);
-                const auto X = int32_t(std::nearbyint(px - R)), Y = int32_t(std::nearbyint(py - R));
-                EXPECT_EQ(QPoint(f.LastX, f.LastY), QPoint(X, Y));
-                const Picture lens = model->Frame(screen, X, Y);
-                Paint(X, Y, &lens);
-            }
-            ExpectWindow();  // after an unchanged step still the poison alone
+            EXPECT_EQ(LensForm::Frame().LensSize, 2 * s[2]);
+            // Redrawn on the spot: the old square back to the copy, the new lens around the centre.
+            const auto X = int32_t(std::nearbyint(W / 2.0 - s[2])),
+                       Y = int32_t(std::nearbyint(H / 2.0 - s[2]));
+            ASSERT_EQ(QPoint(LensForm::Frame().LastX, LensForm::Frame().LastY), QPoint(X, Y));
+            model = std::make_unique<LensModel>(2 * s[2]);
+            const Picture lens = model->Frame(screen, X, Y);
+            Paint(oldX, oldY, nullptr, oldL);
+            Paint(X, Y, &lens);
+            ExpectWindow();
             if (HasFatalFailure()) return;
-            Poison();
         }
         ClickAndMove();
         ASSERT_FALSE(Open());
-        // The panel shows the values and its table test sees them as built; the next opening
-        // draws with them.
         EXPECT_EQ(fMain->lblRadiusV->text() + " " + fMain->lblFactorV->text(), "50 140");
-        EXPECT_EQ(fMain->Lens_UpdateLookUpTable(), 0);
+        EXPECT_EQ(fMain->Lens_UpdateLookUpTable(), 0);  // the table in place is already theirs
         OpenLens();
         EXPECT_EQ(QPoint(LensForm::LensRadius(), LensForm::Frame().LensSize), QPoint(50, 100));
         MoveAndCheck(W / 3.0, H / 3.0);
         ClickAndMove();
     }
-}
-
-// One frame at a time into a surface of our own, whose DC reports every rectangle it changes:
-// the same position paints the lens alone, a jump beyond the side both whole squares, an
-// overlapping move the lens and the strips it leaves; missing surfaces and a stale DC draw
-// nothing.
-TEST(LensFrameAlone, EachMoveRestoresOnlyWhatTheNewSquareLeavesOfTheOldOne) {
-    const uint32_t objects = gdi::LiveObjectCount();
-    Picture window(96, 64, kPoison);
-    int64_t area = 0;
-    const gdi::HDC dc = gdi::CreateSurfaceDC(
-        {window.pixels.data(), 96, 64},
-        [&](const gdi::RECT& r) { area += int64_t{r.right - r.left} * (r.bottom - r.top); });
-    {
-        LensFrame frame;
-        mLens::BuildLookUpTable(8, 75, -1);
-        frame.LensSize = 16;
-        frame.DrawLensFrame(dc, 5, 5);
-        EXPECT_EQ(QPoint(frame.LastX, frame.LastY), QPoint(5, 5));
-        EXPECT_TRUE(window == Picture(96, 64, kPoison));
-        ASSERT_TRUE(frame.DesktopDIB.Create(96, 64) && frame.LensDstDIB.Create(16, 16) &&
-                    frame.LensSrcDIB.Create(16, 16));
-        // (X, Y, area painted); the last moves 3 right and 2 up.
-        const int32_t moves[][3] = {
-            {30, 20, 512}, {30, 20, 256}, {47, 20, 512}, {50, 18, 256 + 256 - 13 * 14}};
-        for (const auto& m : moves) {
-            area = 0;
-            frame.DrawLensFrame(dc, m[0], m[1]);
-            EXPECT_EQ(area, m[2]) << "move to " << m[0] << "," << m[1];
-        }
-        gdi::ReleaseSurfaceDC(dc);
-        frame.DrawLensFrame(dc, 0, 0);
-    }
-    EXPECT_EQ(gdi::LiveObjectCount(), objects);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 // The form runtime: instances, load and unload, modal display, handles, events, drawing through
-// a form's own DC; and the screen in twips.
+// a form's own DC.
 #include <QTimer>
 #include <tuple>
 
-#include "platform/Desktop.h"
-#include "platform/Screen.h"
 #include "tests/platform/PlatformTest.h"
 
 namespace {
@@ -144,26 +142,6 @@ TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
     EXPECT_EQ(fProbe->paints, paints + 1);
     EXPECT_TRUE(!fProbe->Surface() && gdi::SetStretchBltMode(dc, gdi::COLORONCOLOR) == 0);
     EXPECT_NE(fProbe->hDC(), 0u);  // the DC went stale; reloading makes a new one
-}
-
-// Two screens side by side (the offscreen platform configured by a file): the desktop is their
-// bounding box in device pixels, and the screen in twips is that box at 1440 / 96 twips a
-// logical pixel, at scale 1 and 2 alike.
-void TwoScreens() {
-    ASSERT_EQ(QGuiApplication::screens().size(), 2);
-    const double scale = QGuiApplication::primaryScreen()->devicePixelRatio();
-    EXPECT_EQ(Desktop::Bounds(), QRect(0, 0, 1040, 480));
-    EXPECT_EQ(std::tuple(Screen::Width() * scale, Screen::Height() * scale,
-                         Screen::TwipsPerPixelY() * scale),
-              std::tuple(1040 * 15.0, 480 * 15.0, 15.0));
-}
-[[maybe_unused]] const bool kTwoScreens = RegisterChild("TwoScreens", TwoScreens);
-
-TEST(ScreenTest, DesktopOfTwoScreensInTwips) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
-               QString::fromUtf8("offscreen:configfile=" TWO_SCREENS_CONFIG));
-    RunChild("TwoScreens", env);
 }
 
 }  // namespace

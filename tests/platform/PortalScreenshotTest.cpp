@@ -7,13 +7,10 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -56,14 +53,6 @@ class FakePortal : public QDBusVirtualObject {
     }
 };
 
-QByteArray Png(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     test_support::PrivateBus bus;
     const QString& address = bus.address();
@@ -81,6 +70,9 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     QImage pattern(7, 5, QImage::Format_ARGB32);
     pattern.fill(0xFF102030u);
     pattern.setPixel(6, 4, 0xFF405060u);
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && pattern.save(&buffer, "PNG"));
 
     // Answers end the wait as they come; only the portal that never answers waits out its time.
     auto run = [&](Answer answer, int timeoutMs = 30000) {
@@ -102,11 +94,11 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     };
 
     // No portal on the bus yet.
-    EXPECT_EQ(run({0, Png(pattern)}).second, PortalScreenshot::NoPortalText());
+    EXPECT_EQ(run({0, png}).second, PortalScreenshot::NoPortalText());
     ASSERT_TRUE(portalBus.registerVirtualObject("/org/freedesktop/portal/desktop", &fake));
     ASSERT_TRUE(portalBus.registerService("org.freedesktop.portal.Desktop"));
 
-    auto [image, error] = run({0, Png(pattern)});
+    auto [image, error] = run({0, png});
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     ASSERT_EQ(image.size(), pattern.size());
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
