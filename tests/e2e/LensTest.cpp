@@ -61,62 +61,62 @@ void Save(const Picture& p, const std::string& name) {
 class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
   protected:
     void TearDown() override {
-        program_.reset();
-        if (dpy_) XCloseDisplay(dpy_);
+        m_program.reset();
+        if (m_dpy) XCloseDisplay(m_dpy);
     }
 
     // The server showing the pattern (and the dock), then the program with its panel drawn.
     void Start(const Scenario& s) {
-        scale_ = s.scale;
+        m_scale = s.scale;
         if (s.desk == Desk::Xorg) {
             if (geteuid() != 0) GTEST_SKIP() << "Xorg with the dummy driver needs root";
-            monitors_ = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-            x_ = Xvfb::XorgDummy(QSize(2560, 1024), monitors_);
+            m_monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
+            m_x = Xvfb::XorgDummy(QSize(2560, 1024), m_monitors);
         } else {
-            x_ = std::make_unique<Xvfb>(QSize(1024, 768));
+            m_x = std::make_unique<Xvfb>(QSize(1024, 768));
         }
-        ASSERT_TRUE(x_->ok()) << "the X server did not start";
+        ASSERT_TRUE(m_x->ok()) << "the X server did not start";
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows come and go
-        dpy_ = XOpenDisplay(x_->display().toLocal8Bit().constData());
-        ASSERT_NE(dpy_, nullptr);
-        W = DisplayWidth(dpy_, DefaultScreen(dpy_));
-        H = DisplayHeight(dpy_, DefaultScreen(dpy_));
-        desktop_ = QRect(0, 0, W, H);
-        background_ = Picture::Noise(W, H, 20121206);
+        m_dpy = XOpenDisplay(m_x->display().toLocal8Bit().constData());
+        ASSERT_NE(m_dpy, nullptr);
+        W = DisplayWidth(m_dpy, DefaultScreen(m_dpy));
+        H = DisplayHeight(m_dpy, DefaultScreen(m_dpy));
+        m_desktop = QRect(0, 0, W, H);
+        m_background = Picture::Noise(W, H, 20121206);
         SetRootPattern();
         if (s.desk == Desk::Openbox) {
             // The dock first: openbox adopts the windows it finds as it starts, while one that
             // asks to be mapped during its start may be ignored.
             const Window dock = AddDock();
-            ASSERT_TRUE(x_->StartOpenbox()) << "no openbox";
-            ASSERT_TRUE(WaitFor([&] { return Parent(dock) != DefaultRootWindow(dpy_); }))
+            ASSERT_TRUE(m_x->StartOpenbox()) << "no openbox";
+            ASSERT_TRUE(WaitFor([&] { return Parent(dock) != DefaultRootWindow(m_dpy); }))
                 << "openbox did not adopt the dock";
         }
         Picture shot;
-        if (!WaitFor([&] { return (shot = Shot()) == background_; }))
+        if (!WaitFor([&] { return (shot = Shot()) == m_background; }))
             Save(shot, "failed-start.png");
-        ASSERT_TRUE(shot == background_) << "no pattern or dock";
+        ASSERT_TRUE(shot == m_background) << "no pattern or dock";
 
-        QProcessEnvironment env = x_->ClientEnvironment();
+        QProcessEnvironment env = m_x->ClientEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         if (s.env) {
             const QString pair = QString::fromLatin1(s.env);
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         }
-        program_ = std::make_unique<OwnedProcess>();
-        ASSERT_TRUE(x_->Start(*program_, QStringLiteral(LUCIVANE_EXE), env));
+        m_program = std::make_unique<OwnedProcess>();
+        ASSERT_TRUE(m_x->Start(*m_program, QStringLiteral(LUCIVANE_EXE), env));
         FindPanel();
         if (HasFatalFailure()) return;
         if (s.desk != Desk::Openbox) {  // openbox places by its own rules
-            EXPECT_EQ(panel_.center(), monitors_.value(0, desktop_).center()) << "not centred";
+            EXPECT_EQ(m_panel.center(), m_monitors.value(0, m_desktop).center()) << "not centred";
         }
     }
 
     Window Parent(Window w) const {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
-        if (XQueryTree(dpy_, w, &root, &parent, &children, &count) && children) XFree(children);
+        if (XQueryTree(m_dpy, w, &root, &parent, &children, &count) && children) XFree(children);
         return parent;
     }
 
@@ -125,8 +125,8 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         XWindowAttributes a{};
         int x = 0, y = 0;
         Window child = 0;
-        XGetWindowAttributes(dpy_, w, &a);
-        XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), 0, 0, &x, &y, &child);
+        XGetWindowAttributes(m_dpy, w, &a);
+        XTranslateCoordinates(m_dpy, w, DefaultRootWindow(m_dpy), 0, 0, &x, &y, &child);
         const int b = a.border_width;
         return QRect(x - b, y - b, a.width + 2 * b, a.height + 2 * b);
     }
@@ -136,61 +136,61 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     void FindPanel() {
         bool found = false;
         const QByteArray ids =
-            x_->Run(QStringLiteral("xdotool"),
-                    {"search", "--sync", "--onlyvisible", "--name", "^Lucivane$"}, 15000, &found);
+            m_x->Run(QStringLiteral("xdotool"),
+                     {"search", "--sync", "--onlyvisible", "--name", "^Lucivane$"}, 15000, &found);
         ASSERT_TRUE(found) << "no panel window";
         const Window panel = ids.split('\n').value(0).toULong();
         Window top = panel;
-        for (Window up; (up = Parent(top)) != 0 && up != DefaultRootWindow(dpy_);) top = up;
-        panel_ = Geometry(panel);
-        frame_ = Geometry(top);
-        ASSERT_EQ(panel_.size(), QSize(300, 232) * scale_);
+        for (Window up; (up = Parent(top)) != 0 && up != DefaultRootWindow(m_dpy);) top = up;
+        m_panel = Geometry(panel);
+        m_frame = Geometry(top);
+        ASSERT_EQ(m_panel.size(), QSize(300, 232) * m_scale);
     }
 
     // A dock along the top edge that reserves 40 pixels, as desktop panels do.
     Window AddDock() {
-        const Window dock = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, unsigned(W),
+        const Window dock = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(W),
                                                 40, 0, 0, 0x00C08040);
-        const auto atom = [this](const char* name) { return XInternAtom(dpy_, name, False); };
+        const auto atom = [this](const char* name) { return XInternAtom(m_dpy, name, False); };
         const Atom type = atom("_NET_WM_WINDOW_TYPE_DOCK");
-        XChangeProperty(dpy_, dock, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+        XChangeProperty(m_dpy, dock, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&type), 1);
         const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, W - 1, 0, 0};
-        XChangeProperty(dpy_, dock, atom("_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(strut), 12);
+        XChangeProperty(m_dpy, dock, atom("_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
         XSizeHints at{};
         at.flags = USPosition | PPosition;  // where it was created: the top edge
-        XSetWMNormalHints(dpy_, dock, &at);
-        XMapWindow(dpy_, dock);
-        XSync(dpy_, False);
+        XSetWMNormalHints(m_dpy, dock, &at);
+        XMapWindow(m_dpy, dock);
+        XSync(m_dpy, False);
         for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < W; ++x) background_.At(x, y) = 0x00C08040;
+            for (int x = 0; x < W; ++x) m_background.At(x, y) = 0x00C08040;
         return dock;
     }
 
     // The pattern as the root window's background, kept by the server and redrawn on exposure.
     void SetRootPattern() {
-        const int s = DefaultScreen(dpy_);
-        const Window root = RootWindow(dpy_, s);
-        const Pixmap pixmap = XCreatePixmap(dpy_, root, W, H, DefaultDepth(dpy_, s));
-        XImage* image = XCreateImage(dpy_, DefaultVisual(dpy_, s), DefaultDepth(dpy_, s), ZPixmap,
-                                     0, nullptr, W, H, 32, 0);
+        const int s = DefaultScreen(m_dpy);
+        const Window root = RootWindow(m_dpy, s);
+        const Pixmap pixmap = XCreatePixmap(m_dpy, root, W, H, DefaultDepth(m_dpy, s));
+        XImage* image = XCreateImage(m_dpy, DefaultVisual(m_dpy, s), DefaultDepth(m_dpy, s),
+                                     ZPixmap, 0, nullptr, W, H, 32, 0);
         image->data = static_cast<char*>(malloc(size_t(image->bytes_per_line) * H));
         for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) XPutPixel(image, x, y, background_.At(x, y));
-        const GC gc = XCreateGC(dpy_, pixmap, 0, nullptr);
-        XPutImage(dpy_, pixmap, gc, image, 0, 0, 0, 0, W, H);
-        XFreeGC(dpy_, gc);
+            for (int x = 0; x < W; ++x) XPutPixel(image, x, y, m_background.At(x, y));
+        const GC gc = XCreateGC(m_dpy, pixmap, 0, nullptr);
+        XPutImage(m_dpy, pixmap, gc, image, 0, 0, 0, 0, W, H);
+        XFreeGC(m_dpy, gc);
         XDestroyImage(image);  // frees the data too
-        XSetWindowBackgroundPixmap(dpy_, root, pixmap);
-        XFreePixmap(dpy_, pixmap);
-        XClearWindow(dpy_, root);
-        XSync(dpy_, False);
+        XSetWindowBackgroundPixmap(m_dpy, root, pixmap);
+        XFreePixmap(m_dpy, pixmap);
+        XClearWindow(m_dpy, root);
+        XSync(m_dpy, False);
     }
 
     Picture Shot() const {
         Picture p(W, H);
-        XImage* x = XGetImage(dpy_, DefaultRootWindow(dpy_), 0, 0, W, H, AllPlanes, ZPixmap);
+        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, W, H, AllPlanes, ZPixmap);
         for (int y = 0; x && y < H; ++y)
             for (int xx = 0; xx < W; ++xx)
                 p.At(xx, y) = static_cast<uint32_t>(XGetPixel(x, xx, y)) & 0x00FFFFFFu;
@@ -200,29 +200,29 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
 
     // Everything but the panel and its frame shows the pattern and the dock.
     bool BackgroundShows(const Picture& shot) const {
-        return Changed(shot, background_, QRegion(desktop_) - frame_) == 0;
+        return Changed(shot, m_background, QRegion(m_desktop) - m_frame) == 0;
     }
 
     void MovePointer(QPoint at) {
-        XTestFakeMotionEvent(dpy_, -1, at.x(), at.y(), 0);
-        XSync(dpy_, False);
+        XTestFakeMotionEvent(m_dpy, -1, at.x(), at.y(), 0);
+        XSync(m_dpy, False);
     }
 
     // Through XTest, where the pointer is: a button (1 left, 4 and 5 the wheel) or a key
     // (keysym), with or without Shift.
     void Press(int button, const char* key = nullptr, bool shift = false) {
         const auto fake = [this](const char* keysym, bool down) {
-            XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, XStringToKeysym(keysym)), down, 0);
+            XTestFakeKeyEvent(m_dpy, XKeysymToKeycode(m_dpy, XStringToKeysym(keysym)), down, 0);
         };
         if (shift) fake("Shift_L", true);
         if (key) {
             fake(key, true);
             fake(key, false);
         }
-        if (button) XTestFakeButtonEvent(dpy_, unsigned(button), True, 0);
-        if (button) XTestFakeButtonEvent(dpy_, unsigned(button), False, 0);
+        if (button) XTestFakeButtonEvent(m_dpy, unsigned(button), True, 0);
+        if (button) XTestFakeButtonEvent(m_dpy, unsigned(button), False, 0);
         if (shift) fake("Shift_L", false);
-        XSync(dpy_, False);
+        XSync(m_dpy, False);
     }
 
     void Click(QPoint at, int button = 1) {
@@ -234,16 +234,16 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         Window root = 0, child = 0;
         int rx = 0, ry = 0, wx = 0, wy = 0;
         unsigned mask = 0;
-        XQueryPointer(dpy_, DefaultRootWindow(dpy_), &root, &child, &rx, &ry, &wx, &wy, &mask);
+        XQueryPointer(m_dpy, DefaultRootWindow(m_dpy), &root, &child, &rx, &ry, &wx, &wy, &mask);
         return {rx, ry};
     }
 
     // Whether another client could grab the pointer now (it lets go at once).
     bool PointerFree() const {
-        const int status = XGrabPointer(dpy_, DefaultRootWindow(dpy_), False, ButtonPressMask,
+        const int status = XGrabPointer(m_dpy, DefaultRootWindow(m_dpy), False, ButtonPressMask,
                                         GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-        if (status == GrabSuccess) XUngrabPointer(dpy_, CurrentTime);
-        XSync(dpy_, False);
+        if (status == GrabSuccess) XUngrabPointer(m_dpy, CurrentTime);
+        XSync(m_dpy, False);
         return status == GrabSuccess;
     }
 
@@ -252,16 +252,16 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     bool LensOnTop() const {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count))
+        if (!XQueryTree(m_dpy, DefaultRootWindow(m_dpy), &root, &parent, &children, &count))
             return false;
-        QList<QRect> uncovered = monitors_.isEmpty() ? QList<QRect>{desktop_} : monitors_;
+        QList<QRect> uncovered = m_monitors.isEmpty() ? QList<QRect>{m_desktop} : m_monitors;
         for (unsigned i = count; i-- > 0 && !uncovered.isEmpty();) {
             XWindowAttributes a;
-            if (!XGetWindowAttributes(dpy_, children[i], &a) || a.map_state != IsViewable ||
+            if (!XGetWindowAttributes(m_dpy, children[i], &a) || a.map_state != IsViewable ||
                 a.c_class == InputOnly)
                 continue;
             const QRect r(a.x, a.y, a.width, a.height);
-            if (!r.intersects(desktop_)) continue;  // a window manager's hidden helper
+            if (!r.intersects(m_desktop)) continue;  // a window manager's hidden helper
             if (!uncovered.removeOne(r)) break;
         }
         if (children) XFree(children);
@@ -270,7 +270,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
 
     // Whether the cursor X shows has no visible pixel.
     bool CursorBlank() const {
-        XFixesCursorImage* image = XFixesGetCursorImage(dpy_);
+        XFixesCursorImage* image = XFixesGetCursorImage(m_dpy);
         if (!image) return false;
         bool blank = true;
         for (int i = 0; i < image->width * image->height; ++i)
@@ -280,7 +280,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     }
 
     // A point of the panel given in its design pixels.
-    QPoint OnPanel(int x, int y) const { return panel_.topLeft() + QPoint(x, y) * scale_; }
+    QPoint OnPanel(int x, int y) const { return m_panel.topLeft() + QPoint(x, y) * m_scale; }
 
     // One opening: Start, a frame at each point, then one after each input at the last point,
     // checked against the model over the screen as the lens opened (the first frame saved as
@@ -294,7 +294,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         EXPECT_TRUE(BackgroundShows(copy)) << "the screen changed at the opening";
 
         // The model: the table and mask the program builds, applied pixel by pixel here.
-        mLens::SetColorMask(mask_);
+        mLens::SetColorMask(m_mask);
         auto model = std::make_unique<LensModel>(0);
         QPoint last = PointerAt();
         for (size_t k = 0; k < points.size() + inputs.size(); ++k) {
@@ -303,24 +303,24 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             } else {
                 const LensInput& in = inputs[k - points.size()];
                 Press(in.button, in.key, in.shift);
-                radius_ = in.radius;
-                factor_ = in.factor;
+                m_radius = in.radius;
+                m_factor = in.factor;
             }
             const QPoint at = PointerAt();
             SCOPED_TRACE(testing::Message() << "step " << k << " at " << at.x() << "," << at.y());
             ASSERT_TRUE(k >= points.size() || at != last) << "test points must move the pointer";
             last = at;
             if (k == 0 || k >= points.size()) {
-                mLens::BuildLookUpTable(radius_, convex_ ? factor_ : 150 - factor_,
-                                        convex_ ? -1 : 0);
-                model = std::make_unique<LensModel>(2 * radius_);
+                mLens::BuildLookUpTable(m_radius, m_convex ? m_factor : 150 - m_factor,
+                                        m_convex ? -1 : 0);
+                model = std::make_unique<LensModel>(2 * m_radius);
             }
-            const Picture expected = model->Over(copy, at.x() - radius_, at.y() - radius_);
+            const Picture expected = model->Over(copy, at.x() - m_radius, at.y() - m_radius);
             Picture shot;
             const bool same = WaitFor([&] { return (shot = Shot()) == expected; });
             if (k == 0 || !same) Save(shot, (same ? "" : "failed-") + shotName);
             if (!same) Save(expected, "failed-" + shotName + ".expected.png");
-            ASSERT_TRUE(same) << Changed(shot, expected, desktop_) << " pixels differ";
+            ASSERT_TRUE(same) << Changed(shot, expected, m_desktop) << " pixels differ";
         }
 
         if (exit == Exit::ClickAndMove) {
@@ -331,9 +331,9 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         } else {
             Window focus = 0;
             int revert = 0;
-            XGetInputFocus(dpy_, &focus, &revert);
-            XIconifyWindow(dpy_, focus, DefaultScreen(dpy_));
-            XSync(dpy_, False);
+            XGetInputFocus(m_dpy, &focus, &revert);
+            XIconifyWindow(m_dpy, focus, DefaultScreen(m_dpy));
+            XSync(m_dpy, False);
         }
         ASSERT_TRUE(WaitFor([&] { return PointerFree(); }))
             << "the pointer was not given back (way out " << int(exit) << ")";
@@ -343,18 +343,18 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     }
 
     int W = 0, H = 0;
-    int scale_ = 1;
-    QRect desktop_;
-    QList<QRect> monitors_;
-    std::unique_ptr<Xvfb> x_;
-    Display* dpy_ = nullptr;
-    std::unique_ptr<OwnedProcess> program_;
-    Picture background_;  // the pattern and any dock
-    QRect panel_, frame_;
+    int m_scale = 1;
+    QRect m_desktop;
+    QList<QRect> m_monitors;
+    std::unique_ptr<Xvfb> m_x;
+    Display* m_dpy = nullptr;
+    std::unique_ptr<OwnedProcess> m_program;
+    Picture m_background;  // the pattern and any dock
+    QRect m_panel, m_frame;
     // The lens settings the program is expected to use.
-    bool convex_ = true;
-    int radius_ = 150, factor_ = 75;
-    uint32_t mask_ = 0xFFFFFF;
+    bool m_convex = true;
+    int m_radius = 150, m_factor = 75;
+    uint32_t m_mask = 0xFFFFFF;
 };
 
 TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsChanges) {
@@ -363,20 +363,20 @@ TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsCh
     if (HasFatalFailure() || IsSkipped()) return;
     if (!s.convex) Click(OnPanel(56, 24));               // the concave check box
     if (s.mask != 0xFFFFFF) Click(OnPanel(100, 67), 5);  // the colour list: the next entry
-    convex_ = s.convex;
-    mask_ = s.mask;
+    m_convex = s.convex;
+    m_mask = s.mask;
     Open(s.points, s.inputs, s.exit, std::string("lens-") + s.name + ".png");
     if (HasFatalFailure()) return;
 
     // A page step on the radius bar; the next opening shows the panel kept the wheel and keys.
     Click(OnPanel(150, 109));
-    radius_ += 25;
-    Open({monitors_.value(0, desktop_).center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
+    m_radius += 25;
+    Open({m_monitors.value(0, m_desktop).center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
          std::string("lens-again-") + s.name + ".png");
     if (HasFatalFailure()) return;
 
     Click(OnPanel(254, 92));  // Exit
-    QProcess& p = program_->process;
+    QProcess& p = m_program->process;
     if (!p.waitForFinished(10000)) Save(Shot(), "failed-exit.png");
     ASSERT_EQ(p.state(), QProcess::NotRunning) << "the program did not end after Exit";
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);

@@ -12,31 +12,31 @@ namespace test_support {
 class PrivateBus {
   public:
     PrivateBus() {
-        if (!config_.open()) return;
-        config_.write(
+        if (!m_config.open()) return;
+        m_config.write(
             R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
 <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
 <allow own="*"/></policy></busconfig>
 )");
-        config_.flush();
-        daemon_.start("dbus-daemon",
-                      {"--config-file=" + config_.fileName(), "--nofork", "--print-address=1"});
-        if (daemon_.waitForReadyRead(10000))
-            address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+        m_config.flush();
+        m_daemon.start("dbus-daemon",
+                       {"--config-file=" + m_config.fileName(), "--nofork", "--print-address=1"});
+        if (m_daemon.waitForReadyRead(10000))
+            m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
     ~PrivateBus() {
-        daemon_.kill();
-        daemon_.waitForFinished();
+        m_daemon.kill();
+        m_daemon.waitForFinished();
     }
     // The bus address; empty when the daemon did not start.
-    const QString& address() const { return address_; }
+    const QString& address() const { return m_address; }
 
   private:
-    QTemporaryFile config_;
-    QProcess daemon_;
-    QString address_;
+    QTemporaryFile m_config;
+    QProcess m_daemon;
+    QString m_address;
 };
 
 }  // namespace test_support

@@ -8,12 +8,12 @@ namespace test_support {
 
 class Rng {
   public:
-    explicit Rng(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    explicit Rng(uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 1) {}
     uint64_t Next() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return state_ * 0x2545F4914F6CDD1Dull;
+        m_state ^= m_state >> 12;
+        m_state ^= m_state << 25;
+        m_state ^= m_state >> 27;
+        return m_state * 0x2545F4914F6CDD1Dull;
     }
     uint32_t Next32() { return static_cast<uint32_t>(Next() >> 32); }
     // Uniform in [lo, hi].
@@ -23,7 +23,7 @@ class Rng {
     bool Coin() { return (Next() >> 63) != 0; }
 
   private:
-    uint64_t state_;
+    uint64_t m_state;
 };
 
 }  // namespace test_support

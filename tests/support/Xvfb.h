@@ -67,9 +67,9 @@ class Xvfb {
         auto x = std::unique_ptr<Xvfb>(new Xvfb());
         if (!Installed("Xorg") || !Installed("xrandr") || geteuid() != 0 ||
             !QFile::exists(QStringLiteral("/usr/lib/xorg/modules/drivers/dummy_drv.so")) ||
-            !x->dir_.isValid())
+            !x->m_dir.isValid())
             return x;
-        QFile conf(x->dir_.filePath(QStringLiteral("xorg.conf")));
+        QFile conf(x->m_dir.filePath(QStringLiteral("xorg.conf")));
         if (!conf.open(QIODevice::WriteOnly)) return x;
         conf.write(
             QStringLiteral(
@@ -83,7 +83,7 @@ class Xvfb {
                 .toUtf8());
         conf.close();
         x->Launch(QStringLiteral("Xorg"),
-                  {"-config", conf.fileName(), "-logfile", x->dir_.filePath(QStringLiteral("log")),
+                  {"-config", conf.fileName(), "-logfile", x->m_dir.filePath(QStringLiteral("log")),
                    "+extension", "RANDR"});
         if (!x->ok()) return x;
         const auto size = [](QSize s) {
@@ -102,14 +102,14 @@ class Xvfb {
                    {"--setmonitor", QStringLiteral("M%1").arg(i), spec, i == 0 ? "DUMMY0" : "none"},
                    10000, &ok);
         }
-        if (!ok) x->display_.clear();
+        if (!ok) x->m_display.clear();
         return x;
     }
 
     // Starts openbox on this server and waits until it manages the screen.
     bool StartOpenbox() {
         if (!Installed("openbox") || !ok()) return false;
-        Start(wm_, QStringLiteral("openbox"), ClientEnvironment(), {"--sm-disable"});
+        Start(m_wm, QStringLiteral("openbox"), ClientEnvironment(), {"--sm-disable"});
         for (int i = 0; i < 200; ++i, QThread::msleep(50))
             if (Run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
                     .contains("window id"))
@@ -117,13 +117,13 @@ class Xvfb {
         return false;
     }
 
-    bool ok() const { return !display_.isEmpty(); }
-    const QString& display() const { return display_; }  // ":N"
+    bool ok() const { return !m_display.isEmpty(); }
+    const QString& display() const { return m_display; }  // ":N"
 
     // The test's own environment, with DISPLAY pointing here and Qt on xcb.
     QProcessEnvironment ClientEnvironment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(QStringLiteral("DISPLAY"), m_display);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         return env;
     }
@@ -161,16 +161,16 @@ class Xvfb {
 
     void Launch(const QString& server, QStringList args) {
         args << QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
-        server_.process.start(server, args);
-        if (!server_.process.waitForStarted(5000)) return;
-        const QByteArray number = server_.ReadLine(20000);
-        if (!number.isEmpty()) display_ = QStringLiteral(":") + QString::fromLatin1(number);
+        m_server.process.start(server, args);
+        if (!m_server.process.waitForStarted(5000)) return;
+        const QByteArray number = m_server.ReadLine(20000);
+        if (!number.isEmpty()) m_display = QStringLiteral(":") + QString::fromLatin1(number);
     }
 
-    QTemporaryDir dir_;
-    OwnedProcess server_;
-    OwnedProcess wm_;  // after the server: ends before it
-    QString display_;
+    QTemporaryDir m_dir;
+    OwnedProcess m_server;
+    OwnedProcess m_wm;  // after the server: ends before it
+    QString m_display;
 };
 
 }  // namespace test_support
