@@ -256,15 +256,6 @@ HRGN RandomRegion(Rng& rng, Grid& grid) {
     return region;
 }
 
-Grid Read(HRGN region) {
-    MemSurface s(kSize, kSize);
-    EXPECT_NE(SelectClipRgn(s.dc, region), ERROR);
-    Fill(s.dc, {0, 0, kSize, kSize}, 0xFFFFFF);
-    Grid g;
-    for (int k = 0; k < kSize * kSize; ++k) g[k] = s.px[k] != 0;
-    return g;
-}
-
 struct Params {
     int xd, yd, wd, hd, xs, ys, ws, hs;
 };
@@ -333,22 +324,23 @@ TEST(GdiBlt, MatchesModel) {
 }
 
 // Inverted, empty and edge-exclusive rectangles and bad handles come up in the random cases;
-// here coordinates far off any surface, and the DC's own copy of the clip.
-TEST(GdiRegions, ExtremeCoordinatesAndTheDcsOwnClip) {
+// here coordinates far off any surface, the DC's own copy of the clip, and argument checks.
+TEST(GdiBlt, ExtremeCoordinatesTheDcsOwnClipAndArgumentChecks) {
     HRGN huge = CreateRectRgn(INT_MIN, INT_MIN, INT_MAX, INT_MAX), r = CreateRectRgn(0, 0, 1, 1);
     HRGN off = CreateRectRgn(-10, -10, 3, 2), none = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ((Results{CombineRgn(r, huge, 0, RGN_COPY), CombineRgn(r, r, off, RGN_DIFF)}),
               (Results{SIMPLEREGION, COMPLEXREGION}));
-    EXPECT_EQ(Read(r), RectGrid(0, 0, kSize, kSize) & ~RectGrid(0, 0, 3, 2));
-    MemSurface s(2, 2);
+    MemSurface grid(kSize, kSize), s(2, 2);
+    EXPECT_NE(SelectClipRgn(grid.dc, r), ERROR);
+    Fill(grid.dc, {0, 0, kSize, kSize}, 0xFFFFFF);
+    for (int k = 0; k < kSize * kSize; ++k)
+        EXPECT_EQ(grid.px[k] != 0, (RectGrid(0, 0, kSize, kSize) & ~RectGrid(0, 0, 3, 2))[k]) << k;
     EXPECT_EQ(SelectClipRgn(s.dc, none), NULLREGION);
     DeleteObject(none);  // the DC keeps its own copy: still nothing gets through
     Fill(s.dc, {0, 0, 2, 2}, 0xFFFFFF);
     EXPECT_EQ(s.Snapshot(), std::vector<uint32_t>(4, 0));
     for (HGDIOBJ h : {r, huge, off}) DeleteObject(h);
-}
 
-TEST(GdiBlt, ArgumentChecksAndExtremeCoordinates) {
     MemSurface a(4, 4), b(4, 4);
     a.FillPattern(0);
     const int m = INT_MIN / 2;
