@@ -45,15 +45,6 @@ struct Scenario {
 
 void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
 
-// Pixels that differ between `a` and `b` inside `where`.
-long Changed(const Picture& a, const Picture& b, const QRegion& where) {
-    long n = 0;
-    for (const QRect& r : where)
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) n += a.At(x, y) != b.At(x, y);
-    return n;
-}
-
 void Save(const Picture& p, const std::string& name) {
     ToImage(p).save(QString::fromStdString(E2E_OUT_DIR "/" + name));
 }
@@ -320,7 +311,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             const bool same = WaitFor([&] { return (shot = Shot()) == expected; });
             if (k == 0 || !same) Save(shot, (same ? "" : "failed-") + shotName);
             if (!same) Save(expected, "failed-" + shotName + ".expected.png");
-            ASSERT_TRUE(same) << Changed(shot, expected, m_desktop) << " pixels differ";
+            ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ";
         }
 
         if (exit == Exit::ClickAndMove) {

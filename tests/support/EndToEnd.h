@@ -1,9 +1,10 @@
 #pragma once
-// Shared by the end-to-end tests on X11 and Wayland: waiting on conditions, pictures as images,
-// and the wheel and keys on an open lens.
+// Shared by the end-to-end tests on X11 and Wayland: waiting on conditions, comparing pictures
+// and saving them as images, and the wheel and keys on an open lens.
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QRegion>
 #include <QThread>
 #include <vector>
 
@@ -18,6 +19,17 @@ bool WaitFor(Done done, int ms = 10000) {
     for (timer.start(); !done(); QThread::msleep(20))
         if (timer.hasExpired(ms)) return false;
     return true;
+}
+
+// Pixels that differ between `a` and `b` inside `where` (all of `a` when empty); all pixels when
+// the sizes differ.
+inline long Changed(const Picture& a, const Picture& b, const QRegion& where = {}) {
+    if (a.width != b.width || a.height != b.height) return long(a.pixels.size());
+    long n = 0;
+    for (const QRect& r : where.isEmpty() ? QRegion(0, 0, a.width, a.height) : where)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += a.At(x, y) != b.At(x, y);
+    return n;
 }
 
 inline QImage ToImage(const Picture& p) {

@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
@@ -149,11 +148,6 @@ class Xvfb {
                           client.process.exitCode() == 0;
         if (ok) *ok = done;
         return done ? client.process.readAllStandardOutput() : QByteArray();
-    }
-
-    // The whole screen, read back by ImageMagick's import (XGetImage underneath).
-    QImage Grab() const {
-        return QImage::fromData(Run(QStringLiteral("import"), {"-window", "root", "png:-"}), "PNG");
     }
 
   private:

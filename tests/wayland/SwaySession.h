@@ -9,13 +9,12 @@
 #include <QProcess>
 #include <QRect>
 #include <functional>
-#include <numeric>
 
 #include "tests/support/EndToEnd.h"
 
 namespace sway_session {
 
-using namespace test_support;  // WaitFor, ToImage
+using namespace test_support;  // WaitFor, Changed, ToImage
 
 inline QByteArray Run(const QString& tool, const QStringList& args) {
     QProcess p;
@@ -68,12 +67,6 @@ inline Picture Shot() {
                 all.At(x0 - box.x() + x, y0 - box.y() + y) = one.At(x / n, y / n);
     }
     return all;
-}
-
-inline long Changed(const Picture& a, const Picture& b) {  // all when the sizes differ
-    if (a.width != b.width || a.height != b.height) return long(a.pixels.size());
-    return std::inner_product(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), 0L, std::plus<>(),
-                              std::not_equal_to<>());
 }
 
 // The logical rectangles of the windows named `name`, full-screen ones or others.
