@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 #include <array>
@@ -69,18 +69,9 @@ class ProbeForm : public Form {
 inline FormInstance<ProbeForm> fProbe;
 inline FormInstance<ProbeForm> fOther;
 
-// Processes events until `done` holds or `ms` have passed.
-template <class F>
-bool SpinUntil(F done, int ms = 1000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 inline void ShowAndActivate(ProbeForm& form) {
     form.Show();
-    ASSERT_TRUE(SpinUntil([&] { return form.activates > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.activates > 0; }));
 }
 
 // A left button press or release, or a move, at a position of the form's client area. Buttons go
