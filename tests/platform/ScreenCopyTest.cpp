@@ -43,7 +43,8 @@ TEST_F(ScreenCopyTest, ScreenDcReadsAFreshCopyUnlessFrozenUntilTheLastThaw) {
     ScreenCopy::Thaw();
     EXPECT_EQ(ScreenPixel(5, 5), ScreenAt(2, 5, 5));  // one Freeze still holds it
     ScreenCopy::Thaw();
-    ScreenCopy::Thaw();  // one too many: harmless
+    ScreenCopy::Thaw();                               // one too many: harmless
+    EXPECT_TRUE(ScreenCopy::FrozenImage().isNull());  // the copy is let go
     EXPECT_EQ(ScreenPixel(5, 5), ScreenAt(7, 5, 5));
 }
 
