@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
@@ -84,24 +85,16 @@ class LensWindowTest : public ::testing::Test {
 
     bool Open() const { return fLens.Exists() && fLens->IsLoaded(); }
 
-    // Runs the event loop until `done`; the deadline only fails the test.
-    template <class Done>
-    void WaitUntil(Done done) {
-        for (int i = 0; i < 2000 && !done(); ++i)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_TRUE(done());
-        QApplication::processEvents();
-    }
-
     // Shows the lens window modeless, so the test keeps control, and waits for the activation.
     void OpenLens() {
         LensForm::SetSettingsSource(fMain->LensSource());
         fLens->Show(0, &*fMain);
         shown = screen;
-        WaitUntil([this] {
+        ASSERT_TRUE(QTest::qWaitFor([this] {
             return Open() && win::GetCapture() == fLens->hWnd() &&
                    LensForm::Frame().DesktopDIB.hDIB() != 0;
-        });
+        }));
+        QApplication::processEvents();
         model = std::make_unique<LensModel>(LensForm::Frame().LensSize);
     }
 
@@ -235,7 +228,7 @@ TEST_F(LensWindowTest, EveryWayOutGivesPointerCursorAndSurfacesBack) {
         if (way == GrabFailed) {
             LensForm::SetSettingsSource(fMain->LensSource());
             fLens->Show(0, &*fMain);
-            WaitUntil([&] { return !told.isEmpty(); });
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !told.isEmpty(); }));
         } else {
             OpenLens();
             EXPECT_EQ(win::CursorCount(), -1);
@@ -262,7 +255,7 @@ TEST_F(LensWindowTest, EveryWayOutGivesPointerCursorAndSurfacesBack) {
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(fLens->cmdDummy, &escape);
         }
-        WaitUntil([&] { return !Open(); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Open(); }));
         if (window) {
             QMouseEvent late(QEvent::MouseMove, QPointF(20, 20), QPointF(20, 20), Qt::NoButton,
                              Qt::NoButton, Qt::NoModifier);

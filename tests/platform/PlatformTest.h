@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 #include <array>
@@ -22,7 +22,6 @@
 #include "platform/ScreenCopy.h"
 #include "platform/WindowServices.h"
 #include "tests/gdi/GdiTestSupport.h"
-#include "tests/support/Xvfb.h"
 
 class ProbeForm : public Form {
   public:
@@ -69,18 +68,9 @@ class ProbeForm : public Form {
 inline FormInstance<ProbeForm> fProbe;
 inline FormInstance<ProbeForm> fOther;
 
-// Processes events until `done` holds or `ms` have passed.
-template <class F>
-bool SpinUntil(F done, int ms = 1000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 inline void ShowAndActivate(ProbeForm& form) {
     form.Show();
-    ASSERT_TRUE(SpinUntil([&] { return form.activates > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.activates > 0; }));
 }
 
 // A left button press or release, or a move, at a position of the form's client area. Buttons go
@@ -96,35 +86,6 @@ inline void SendMouse(Form& form, QEvent::Type type, QPointF at,
 
 using gdi_test::Fill;
 inline constexpr gdi::COLORREF kRed = 0x0000FF;
-
-// A test that needs another Qt platform (a real X server, two screens) runs in a child process
-// of this executable started with that environment; its body is registered only there, so it
-// never shows as skipped.
-inline bool RegisterChild(const char* name, void (*body)()) {
-    if (qgetenv("LUCIVANE_CHILD_TEST") != name) return false;
-    struct Child : ::testing::Test {
-        explicit Child(void (*b)()) : run(b) {}
-        void TestBody() override { run(); }
-        void (*run)();
-    };
-    ::testing::RegisterTest("Child", name, nullptr, nullptr, __FILE__, __LINE__,
-                            [body]() -> Child* { return new Child(body); });
-    return true;
-}
-
-inline void RunChild(const char* name, QProcessEnvironment env) {
-    test_support::OwnedProcess child;
-    env.insert(QStringLiteral("LUCIVANE_CHILD_TEST"), QString::fromLatin1(name));
-    child.process.setProcessEnvironment(env);
-    child.process.setProcessChannelMode(QProcess::MergedChannels);
-    child.process.start(QStringLiteral("/proc/self/exe"),
-                        {QStringLiteral("--gtest_filter=Child.") + QString::fromLatin1(name)});
-    const bool ended = child.process.waitForFinished(60000);
-    const std::string output = child.process.readAll().toStdString();
-    EXPECT_TRUE(ended && child.process.exitCode() == 0 &&
-                output.find("[  PASSED  ] 1 test") != std::string::npos)
-        << output;
-}
 
 // Pixel (x, y) of the test screen made from `seed`, as 0x00RRGGBB: a hash, distinct nearby.
 inline uint32_t ScreenAt(uint32_t seed, int x, int y) {

@@ -5,20 +5,15 @@
 
 namespace {
 
-// One pixel read through `screen`; 0xDEADBEEF when nothing was transferred.
-uint32_t PixelOf(gdi::HDC screen, int x, int y) {
+// One pixel read through `screen` (0: a fresh screen DC, released after); 0xDEADBEEF when
+// nothing was transferred.
+uint32_t ScreenPixel(int x, int y, gdi::HDC screen = 0) {
+    const gdi::HDC dc = screen ? screen : gdi::GetDC(0);
     uint32_t pixel = 0xDEADBEEF;
     const gdi::HDC one = gdi::CreateSurfaceDC({&pixel, 1, 1}, {});
-    gdi::BitBlt(one, 0, 0, 1, 1, screen, x, y, gdi::SRCCOPY);
+    gdi::BitBlt(one, 0, 0, 1, 1, dc, x, y, gdi::SRCCOPY);
     gdi::ReleaseSurfaceDC(one);
-    return pixel;
-}
-
-// The same through a fresh screen DC.
-uint32_t ScreenPixel(int x, int y) {
-    const gdi::HDC screen = gdi::GetDC(0);
-    const uint32_t pixel = PixelOf(screen, x, y);
-    gdi::ReleaseDC(0, screen);
+    if (!screen) gdi::ReleaseDC(0, dc);
     return pixel;
 }
 
@@ -36,7 +31,7 @@ TEST_F(ScreenCopyTest, ScreenDcReadsAFreshCopyUnlessFrozenUntilTheLastThaw) {
     std::vector<gdi::HDC> live;
     for (int k = 0; k < 6; ++k, ++seed) live.push_back(gdi::GetDC(0));
     for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(PixelOf(live[k], x, y), ScreenAt(2 + k, x, y)) << k;
+        EXPECT_EQ(ScreenPixel(x, y, live[k]), ScreenAt(2 + k, x, y)) << k;
         gdi::ReleaseDC(0, live[k]);
     }
     seed = 2;
@@ -48,7 +43,8 @@ TEST_F(ScreenCopyTest, ScreenDcReadsAFreshCopyUnlessFrozenUntilTheLastThaw) {
     ScreenCopy::Thaw();
     EXPECT_EQ(ScreenPixel(5, 5), ScreenAt(2, 5, 5));  // one Freeze still holds it
     ScreenCopy::Thaw();
-    ScreenCopy::Thaw();  // one too many: harmless
+    ScreenCopy::Thaw();                               // one too many: harmless
+    EXPECT_TRUE(ScreenCopy::FrozenImage().isNull());  // the copy is let go
     EXPECT_EQ(ScreenPixel(5, 5), ScreenAt(7, 5, 5));
 }
 

@@ -84,7 +84,8 @@ class PromoBarTest : public ::testing::Test {
 };
 
 // Every child lies inside the bar and on no other one; only the box takes the focus, the labels
-// show the hand (its hot spot on the drawn fingertip) and the links are underlined.
+// show the hand (its hot spot on the drawn fingertip), the links are underlined and each, left to
+// right, opens exactly its address.
 TEST_F(PromoBarTest, ChildrenFocusCursorsAndLinks) {
     EXPECT_EQ(bar.size(), bar.sizeHint());
     const QList<QWidget*> children = bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -103,10 +104,7 @@ TEST_F(PromoBarTest, ChildrenFocusCursorsAndLinks) {
         EXPECT_EQ(c->font().underline(), c != bar.findChild<QLabel*>("Label2"));
     }
     for (int i = -1; i <= 5; ++i) EXPECT_EQ(bar.LinkForeColor(i), i < 0 || i > 4 ? 0 : kBlue);
-}
 
-// Each link, left to right, opens exactly its address.
-TEST_F(PromoBarTest, EachLinkOpensExactlyItsAddress) {
     for (int i = 0; i < 5; ++i)
         QTest::mouseClick(Window(), Qt::LeftButton, {}, LinkRect(i).center());
     EXPECT_EQ(recorder.calls, QStringList(std::begin(kLinks), std::end(kLinks)));
