@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <functional>
-#include <string>
 
 #include "dib/cDIB32.h"
 #include "gdi/Clipboard.h"
@@ -21,13 +20,6 @@ using Values = std::vector<int64_t>;  // several results compared at once, in or
 Picture Make(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& f) {
     Picture p(w, h);
     for (int32_t k = 0; k < w * h; ++k) p.pixels[size_t(k)] = f(k % w, k / w);  // row after row
-    return p;
-}
-
-Picture Read(const cDIB32& dib) {
-    if (!dib.DIBitsPtr()) return {};  // Empty
-    Picture p(dib.Width(), dib.Height());
-    p.pixels.assign(dib.DIBitsPtr(), dib.DIBitsPtr() + p.pixels.size());
     return p;
 }
 
@@ -69,27 +61,15 @@ Picture Turned(const Picture& in, bool turn, bool flipH, bool flipV) {
     });
 }
 
-Picture FromRows(const std::vector<std::string>& rows) {
-    return Make(int32_t(rows[0].size()), int32_t(rows.size()),
-                [&](int32_t x, int32_t y) { return 0x00100000u + uint32_t(rows[y][x]); });
-}
-
-Picture OnClipboard() {
-    gdi::BITMAP bm{};
-    if (gdi::GetObjectA(hooks::ClipboardBitmap(), sizeof bm, &bm) != int(sizeof bm)) return {};
-    Picture p(bm.bmWidth, bm.bmHeight);
-    const uint32_t* px = static_cast<const uint32_t*>(bm.bmBits);
-    p.pixels.assign(px, px + p.pixels.size());
-    return p;
-}
-
 // Random member calls on three surfaces (creations with refused sizes and back colours,
 // destruction, every copy member between them and onto themselves, turns and mirrors, copies to
 // the clipboard and back; some run short of objects) against pictures. After each:
 // the remembered size, the pixels, the events, and no GDI object beyond two per surface and the
 // clipboard's bitmap.
 TEST(cDIB32, RandomCallsMatchPictures) {
-    ASSERT_EQ(Turned(FromRows({"abc", "def"}), true, true, false), FromRows({"fc", "eb", "da"}));
+    const Picture sample = Make(3, 2, [](int32_t x, int32_t y) { return uint32_t(3 * y + x); });
+    // 0 1 2 / 3 4 5 turned anticlockwise, then mirrored left to right.
+    ASSERT_EQ(Turned(sample, true, true, false).pixels, (std::vector<uint32_t>{5, 2, 4, 1, 3, 0}));
     hooks::ResetClipboard();
     const int64_t base = gdi::LiveObjectCount();
     std::vector<gdi::HBITMAP> published;
@@ -126,7 +106,7 @@ TEST(cDIB32, RandomCallsMatchPictures) {
                         : Picture();
                 if (ok && back == 0) {  // black: give it pixels of its own
                     pd = Picture::Noise(w, h, uint64_t(step));
-                    std::copy(pd.pixels.begin(), pd.pixels.end(), d.DIBitsPtr());
+                    pd.CopyTo(d);
                 }
                 break;
             }
@@ -202,13 +182,16 @@ TEST(cDIB32, RandomCallsMatchPictures) {
         ASSERT_EQ((Values{hooks::ClipboardIsOpen(), int64_t(published.size()),
                           copies && published.back() == hooks::ClipboardBitmap()}),
                   (Values{0, int64_t(copies), copies > 0}));
-        ASSERT_EQ(OnClipboard(), clipboard);
+        gdi::BITMAP bm{};
+        gdi::GetObjectA(hooks::ClipboardBitmap(), sizeof bm, &bm);
+        ASSERT_EQ(Picture::Of(static_cast<const uint32_t*>(bm.bmBits), bm.bmWidth, bm.bmHeight),
+                  clipboard);
         int64_t surfaces = 0;
         for (int k = 0; k < 3; ++k) {
             SCOPED_TRACE(k);
             const bool on = !m[k].pic.pixels.empty();
             surfaces += on;
-            ASSERT_EQ(Read(dib[k]), m[k].pic);
+            ASSERT_EQ(Picture::Of(dib[k]), m[k].pic);
             ASSERT_EQ(log[k].events, m[k].events);
             ASSERT_EQ(State(dib[k]),
                       (Values{m[k].w, m[k].h, int32_t(uint32_t(m[k].w) * 4u),
@@ -221,12 +204,10 @@ TEST(cDIB32, RandomCallsMatchPictures) {
 }
 
 TEST(cDIB32BestFit, WorkedExamples) {
-    // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH. In order: shrunk; fits (natural size,
-    // centred); stretched to fit; 0.5 goes to 0; 1.5 goes to 2; equal ratios take the height
-    // branch; too wide only (both scale by 1/2); an odd remainder 5 truncates to 2; the ratio 1/6
-    // held in single precision lies just above it, so 3 × 1/6 is no tie; stretched to its own
-    // size; scaled by 1, the difference -15 - (-10) = -5 truncates toward zero, to -2; width or
-    // height 0 (the natural size still centres, scaling gives all zeros); extreme boxes.
+    // w, h, dstW, dstH, stretch, then bfx, bfy, bfW, bfH: shrunk; natural size, centred;
+    // stretched; ties 0.5 -> 0 and 1.5 -> 2; equal ratios; too wide only; an odd remainder
+    // truncates; 1/6 in single precision lies above it, so 3 x 1/6 is no tie; own size; -5 / 2
+    // truncates toward zero; width or height 0; extreme boxes.
     // clang-format off
     const int32_t cases[][9] = {
         {400, 300, 200, 200, 0, 0, 25, 200, 150}, {100, 50, 300, 300, 0, 100, 125, 100, 50},

@@ -24,15 +24,6 @@ Offsets Table() { return {LookUpTable().Data(), LookUpTable().Data() + LookUpTab
 // Round to nearest, ties to even, through the hardware conversion.
 int32_t N(double x) { return static_cast<int32_t>(std::lrint(x)); }
 
-void Put(const Picture& p, const cDIB32& dib) {
-    std::copy(p.pixels.begin(), p.pixels.end(), dib.DIBitsPtr());
-}
-Picture Read(const cDIB32& dib) {
-    Picture p(dib.Width(), dib.Height());
-    std::copy(dib.DIBitsPtr(), dib.DIBitsPtr() + p.pixels.size(), p.pixels.begin());
-    return p;
-}
-
 TEST(LookUpTable, WorkedExampleAndRefusedInput) {
     const tLensOffset M{-4, -4};
     mLens::BuildLookUpTable(4, 75, 7);  // any non-zero value means convex; row i = 0:
@@ -63,14 +54,11 @@ TEST_P(Sweep, MatchesTranscription) {
 #ifdef LUCIVANE_SANITIZER_BUILD
     GTEST_SKIP() << "exhaustive sweep skipped under the sanitizers";
 #endif
-    std::vector<float> s;
     for (int32_t R = GetParam().first; R <= GetParam().second; ++R) {
-        const int32_t side = 2 * R + 1;
-        s.assign(size_t(side) * size_t(side), 0.0f);
-        for (size_t k = 0; k < s.size(); ++k) {
-            const int32_t j = int32_t(k) % side - R, i = int32_t(k) / side - R;
-            if (j * j + i * i < R * R) s[k] = float(std::sqrt(double(R * R - j * j - i * i)));
-        }
+        std::vector<float> s;  // the sphere's height over each entry, row after row
+        for (int32_t i = -R; i <= R; ++i)
+            for (int32_t j = -R; j <= R; ++j)
+                s.push_back(float(std::sqrt(double(std::max(R * R - j * j - i * i, 0)))));
         for (int32_t F = -150; F <= 150; ++F) {
             const double d = double(float(double((150 - std::abs(F)) * R) / 150.0));
             const float h = float(std::sqrt(double(R * R) - d * d));
@@ -82,11 +70,13 @@ TEST_P(Sweep, MatchesTranscription) {
                 size_t k = 0, inside = 0;
                 for (int32_t i = -R; i <= R; ++i)
                     for (int32_t j = -R; j <= R; ++j, ++k) {
-                        const double qj = (d * j) / s[k], qi = (d * i) / s[k];
                         tLensOffset want{-R, -R};
-                        if (j * j + i * i < b)
-                            ++inside, want = convex ? tLensOffset{N(qj), N(qi)}
-                                                    : tLensOffset{N(j - qj), N(i - qi)};
+                        if (j * j + i * i < b) {
+                            const double qj = (d * j) / s[k], qi = (d * i) / s[k];
+                            want = convex ? tLensOffset{N(qj), N(qi)}
+                                          : tLensOffset{N(j - qj), N(i - qi)};
+                            ++inside;
+                        }
                         ASSERT_TRUE(e[k] == want) << "R " << R << " F " << F << " convex " << convex
                                                   << " at " << j << "," << i;
                     }
@@ -122,19 +112,19 @@ TEST(ApplyLens, MatchesModel) {
         ASSERT_EQ(src.Create(side[0], side[1]) & dst.Create(side[2], side[3]) & gone.Create(9, 9),
                   int16_t(-1));
         gone.Destroy();
-        Put(source, src), Put(target, dst);
+        source.CopyTo(src), target.CopyTo(dst);
         for (cDIB32* empty : {&none, &gone})
             mLens::ApplyLens(*empty, dst), mLens::ApplyLens(src, *empty);
         mLens::ApplyLens(src, dst);
         if (draws)
             ApplyLensModel(source.pixels.data(), side[0], target.pixels.data(), side[2],
                            mLens::ColorMask());
-        ASSERT_TRUE(Read(dst) == target);
+        ASSERT_TRUE(Picture::Of(dst) == target);
         mLens::ApplyLens(src, src);
         if (fits)
             ApplyLensModel(inPlace.pixels.data(), side[0], inPlace.pixels.data(), side[0],
                            mLens::ColorMask());
-        ASSERT_TRUE(Read(src) == inPlace);
+        ASSERT_TRUE(Picture::Of(src) == inPlace);
     }
 }
 
@@ -156,23 +146,24 @@ TEST(LensFrame, MatchesModel) {
         ASSERT_EQ(frame.DesktopDIB.Create(W, H) & window.Create(W, H) &
                       frame.LensSrcDIB.Create(2 * R, 2 * R) & frame.LensDstDIB.Create(2 * R, 2 * R),
                   int16_t(-1));
-        Put(desktop, frame.DesktopDIB), Put(desktop, window);
+        desktop.CopyTo(frame.DesktopDIB), desktop.CopyTo(window);
         LensModel model(2 * R);
         const uint32_t objects = gdi::LiveObjectCount();
         for (int step = 0; step < 12; ++step) {
             const int32_t X = rng.Range(-2 * R, W), Y = rng.Range(-2 * R, H);
             const int fail = rng.Range(-3, 1);  // the old square's region, the new one's
             if (fail >= 0) gdi::testing::FailNextCreations(1, uint32_t(fail));
-            const Picture before = Read(window);
+            const Picture before = Picture::Of(window);
             const int32_t lastX = frame.LastX, lastY = frame.LastY;
             frame.DrawLensFrame(window.hDIBDC(), X, Y);
             const Picture want = model.Over(desktop, X, Y);
             ASSERT_EQ(gdi::testing::PendingCreationFailures() + gdi::LiveObjectCount(), objects);
             if (fail >= 0) {
-                ASSERT_TRUE(Read(window) == before && frame.LastX == lastX && frame.LastY == lastY);
+                ASSERT_TRUE(Picture::Of(window) == before && frame.LastX == lastX &&
+                            frame.LastY == lastY);
                 continue;
             }
-            ASSERT_TRUE(Read(window) == want) << "step " << step;
+            ASSERT_TRUE(Picture::Of(window) == want) << "step " << step;
         }
     }
 }

@@ -4,9 +4,11 @@
 // lens source square the way a copy from the screen leaves it: pixels whose screen position
 // lies off the screen keep what they held (LensModel).
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "dib/cDIB32.h"
 #include "lens/mLens.h"
 #include "tests/support/Rng.h"
 
@@ -43,6 +45,18 @@ struct Picture {
         return pixels[size_t(y) * size_t(width) + size_t(x)];
     }
     bool operator==(const Picture&) const = default;
+
+    // A copy of w × h pixels at px; empty when px is null.
+    static Picture Of(const uint32_t* px, int32_t w, int32_t h) {
+        if (!px) return {};
+        Picture p(w, h);
+        p.pixels.assign(px, px + p.pixels.size());
+        return p;
+    }
+    static Picture Of(const cDIB32& dib) { return Of(dib.DIBitsPtr(), dib.Width(), dib.Height()); }
+    void CopyTo(const cDIB32& dib) const {
+        std::copy(pixels.begin(), pixels.end(), dib.DIBitsPtr());
+    }
 
     static Picture Noise(int32_t w, int32_t h, uint64_t seed) {
         Picture p(w, h);
