@@ -1,7 +1,7 @@
 // The GDI layer against models: the object calls (handles live, stale, stock and made up; who
 // holds which bitmap; the clipboard) against a table of who holds what, block transfers and
-// fills against per-pixel copies, regions against boolean grids; then extreme coordinates and
-// DCs over borrowed pixels (window surfaces, the screen).
+// fills (into memory DCs and window surfaces, from the screen) against per-pixel copies, regions
+// against boolean grids; then the calls that must be refused.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <numeric>
 #include <set>
 #include <vector>
 
@@ -241,13 +240,15 @@ int Complexity(const Grid& g) {
 }
 
 // Up to three rectangles (corners in any order) combined in random modes, each step's result
-// checked; `grid` receives the cells.
+// checked; `grid` receives the cells. Corners 0 and kSize stand for INT_MIN and INT_MAX: the
+// border cells stand for all that lies beyond them.
 HRGN RandomRegion(Rng& rng, Grid& grid) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
+    auto far = [](int v) { return v == 0 ? INT_MIN : v == kSize ? INT_MAX : v; };
     for (int n = rng.Range(0, 3); n > 0; --n) {
         int c[4];
         for (int& v : c) v = rng.Range(0, kSize);
-        HRGN part = CreateRectRgn(c[0], c[1], c[2], c[3]);
+        HRGN part = CreateRectRgn(far(c[0]), far(c[1]), far(c[2]), far(c[3]));
         const int mode = rng.Range(RGN_AND, RGN_DIFF);
         grid = Apply(grid, RectGrid(c[0], c[1], c[2], c[3]), mode);
         EXPECT_EQ(CombineRgn(region, region, part, mode), Complexity(grid));
@@ -260,151 +261,137 @@ struct Params {
     int xd, yd, wd, hd, xs, ys, ws, hs;
 };
 
-// Pixel i of a span of n destination pixels takes source index floor((i + 1/2) · m / n) (m the
-// source span), when it is on the destination and inside the clip and its source pixel is on
-// the source as it was before the copy.
+// Pixel (x, y) of the destination is pixel i = |x - xd| of a span running in wd's direction
+// when i < |wd|; it takes source index ((2i + 1) |ws|) div (2 |wd|) in ws's direction (its
+// centre's scaled position), when that is on the source as it was before the copy and (x, y)
+// is inside the clip. `written` receives the pixels written.
 std::vector<uint32_t> Model(const MemSurface& d, const Grid* clip, const MemSurface& s,
-                            const Params& p) {
+                            const Params& p, Grid& written) {
     std::vector<uint32_t> out = d.Snapshot();
     const std::vector<uint32_t> src = s.Snapshot();
-    auto map = [](int origin, int i, int n, int m) {
-        const int k = static_cast<int>(std::floor((i + 0.5) * std::abs(m) / std::abs(n)));
-        return origin + (m < 0 ? -k : k);
+    auto map = [](int64_t x, int64_t origin, int64_t n, int64_t from, int64_t m) -> int64_t {
+        const int64_t i = n < 0 ? origin - x : x - origin;
+        if (i < 0 || i >= std::abs(n) || m == 0) return -1;
+        const int64_t k = (2 * i + 1) * std::abs(m) / (2 * std::abs(n));
+        return from + (m < 0 ? -k : k);
     };
-    for (int r = 0; r < std::abs(p.hd) && p.ws != 0 && p.hs != 0; ++r)
-        for (int i = 0; i < std::abs(p.wd); ++i) {
-            const int dx = p.xd + (p.wd < 0 ? -i : i), dy = p.yd + (p.hd < 0 ? -r : r);
-            const int sx = map(p.xs, i, p.wd, p.ws), sy = map(p.ys, r, p.hd, p.hs);
-            if (dx >= 0 && dy >= 0 && dx < d.w && dy < d.h && sx >= 0 && sy >= 0 && sx < s.w &&
-                sy < s.h && (!clip || (*clip)[dy * kSize + dx]))
-                out[dy * d.w + dx] = src[sy * s.w + sx];
+    for (int y = 0; y < d.h; ++y)
+        for (int x = 0; x < d.w; ++x) {
+            const int64_t sx = map(x, p.xd, p.wd, p.xs, p.ws), sy = map(y, p.yd, p.hd, p.ys, p.hs);
+            if (sx >= 0 && sy >= 0 && sx < s.w && sy < s.h && (!clip || (*clip)[y * kSize + x])) {
+                out[size_t(y * d.w + x)] = src[size_t(sy * s.w + sx)];
+                written.set(size_t(y * kSize + x));
+            }
         }
     return out;
 }
 
+// Copies and fills into a memory DC or a window surface over the same pixels (made over none
+// and pointed at them after its clip was selected, or re-pointed at none: then nothing is
+// drawn), from a memory DC, the screen or in place. One in eight has far origins and spans of
+// 2^31 - 1 or 2^31 pixels that reach back over the surfaces. A surface reports each pixel
+// written once, and no other.
 TEST(GdiBlt, MatchesModel) {
     const uint32_t before = LiveObjectCount();
     for (uint64_t seed = 1; seed <= 4000 && !HasFatalFailure(); ++seed) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
         Rng rng(seed);
         MemSurface dst(rng.Range(1, 10), rng.Range(1, 10)),
-            other(rng.Range(1, 10), rng.Range(1, 10));
+            other(rng.Range(1, 10), rng.Range(1, 10)), one(1, 1);
         MemSurface& src = rng.Range(0, 2) != 0 ? other : dst;
         src.FillPattern(0x100000);
         dst.FillPattern(0x200000);
+        const SurfaceView view{dst.px, dst.w, dst.h};
+        const bool surface = rng.Coin(), pointed = !surface || rng.Range(0, 7) != 0;
+        Grid reported;
+        const HDC dc =
+            !surface ? dst.dc : CreateSurfaceDC(pointed ? SurfaceView{} : view, [&](const RECT& r) {
+                const Grid cells = RectGrid(r.left, r.top, r.right, r.bottom);
+                EXPECT_TRUE((reported & cells).none());
+                reported |= cells;
+            });
+        SetScreenSource([&] { return SurfaceView{other.px, other.w, other.h}; });
+        const HDC from = &src == &other && rng.Coin() ? GetDC(0) : src.dc;
         Grid clip;
         const HRGN region = rng.Coin() ? RandomRegion(rng, clip) : 0;
-        SelectClipRgn(dst.dc, region);
-        DeleteObject(region);
+        SelectClipRgn(dc, region);
+        DeleteObject(region);  // the DC keeps its own copy
+        if (surface) UpdateSurfaceDC(dc, pointed ? view : SurfaceView{nullptr, dst.w, dst.h});
         Params p{};
         for (int* v : {&p.xd, &p.yd, &p.xs, &p.ys}) *v = rng.Range(-6, 14);
         for (int* v : {&p.wd, &p.hd, &p.ws, &p.hs}) *v = rng.Range(-14, 14);
         const int kind = rng.Range(0, 3);  // BitBlt, FillRect, StretchBlt
         if (kind == 0) p.ws = p.wd, p.hs = p.hd;
-        std::vector<uint32_t> expected = Model(dst, region ? &clip : nullptr, src, p);
-        const COLORREF colour = rng.Next32();  // the top byte never reaches a pixel
-        if (kind == 1) {                       // right and bottom exclusive; inverted: nothing
-            expected = dst.Snapshot();
-            for (int y = std::max(p.yd, 0); y < std::min(p.yd + p.hd, dst.h); ++y)
-                for (int x = std::max(p.xd, 0); x < std::min(p.xd + p.wd, dst.w); ++x)
-                    if (!region || clip[y * kSize + x])
-                        expected[y * dst.w + x] =
-                            (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        if (rng.Range(0, 7) == 0) {
+            for (int* v : {&p.wd, &p.hd, &p.ws, &p.hs}) *v = *v < 0 ? INT_MIN : *v ? INT_MAX : 0;
+            for (auto [v, n] :
+                 {std::pair{&p.xd, p.wd}, {&p.yd, p.hd}, {&p.xs, p.ws}, {&p.ys, p.hs}})
+                *v += n < 0 ? 1 << 30 : INT_MIN / 2;
         }
+        const COLORREF colour = rng.Next32();  // the top byte never reaches a pixel
+        one.px[0] = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        // A fill copies one pixel of its colour over its rectangle: right and bottom exclusive,
+        // inverted ones draw nothing.
+        const Params fill{p.xd, p.yd, std::max(p.wd, 0), std::max(p.hd, 0), 0, 0, 1, 1};
+        Grid written;
+        const std::vector<uint32_t> expected =
+            !pointed    ? dst.Snapshot()
+            : kind == 1 ? Model(dst, region ? &clip : nullptr, one, fill, written)
+                        : Model(dst, region ? &clip : nullptr, src, p, written);
         const RECT r{p.xd, p.yd, p.xd + p.wd, p.yd + p.hd};
         const HBRUSH brush = CreateSolidBrush(colour);
-        EXPECT_TRUE(kind == 0 ? BitBlt(dst.dc, p.xd, p.yd, p.wd, p.hd, src.dc, p.xs, p.ys, SRCCOPY)
-                    : kind == 1 ? FillRect(dst.dc, &r, brush)
-                                : StretchBlt(dst.dc, p.xd, p.yd, p.wd, p.hd, src.dc, p.xs, p.ys,
-                                             p.ws, p.hs, SRCCOPY));
+        EXPECT_TRUE(kind == 0   ? BitBlt(dc, p.xd, p.yd, p.wd, p.hd, from, p.xs, p.ys, SRCCOPY)
+                    : kind == 1 ? FillRect(dc, &r, brush)
+                                : StretchBlt(dc, p.xd, p.yd, p.wd, p.hd, from, p.xs, p.ys, p.ws,
+                                             p.hs, SRCCOPY));
         DeleteObject(brush);
         ASSERT_EQ(dst.Snapshot(), expected);
+        ASSERT_TRUE(!surface || reported == written);
+        EXPECT_TRUE((from == src.dc || ReleaseDC(0, from)) && (!surface || ReleaseSurfaceDC(dc)));
     }
+    SetScreenSource(nullptr);
     EXPECT_EQ(LiveObjectCount(), before);
 }
 
-// Inverted, empty and edge-exclusive rectangles and bad handles come up in the random cases;
-// here coordinates far off any surface, the DC's own copy of the clip, and argument checks.
-TEST(GdiBlt, ExtremeCoordinatesTheDcsOwnClipAndArgumentChecks) {
-    HRGN huge = CreateRectRgn(INT_MIN, INT_MIN, INT_MAX, INT_MAX), r = CreateRectRgn(0, 0, 1, 1);
-    HRGN off = CreateRectRgn(-10, -10, 3, 2), none = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ((Results{CombineRgn(r, huge, 0, RGN_COPY), CombineRgn(r, r, off, RGN_DIFF)}),
-              (Results{SIMPLEREGION, COMPLEXREGION}));
-    MemSurface grid(kSize, kSize), s(2, 2);
-    EXPECT_NE(SelectClipRgn(grid.dc, r), ERROR);
-    Fill(grid.dc, {0, 0, kSize, kSize}, 0xFFFFFF);
-    for (int k = 0; k < kSize * kSize; ++k)
-        EXPECT_EQ(grid.px[k] != 0, (RectGrid(0, 0, kSize, kSize) & ~RectGrid(0, 0, 3, 2))[k]) << k;
-    EXPECT_EQ(SelectClipRgn(s.dc, none), NULLREGION);
-    DeleteObject(none);  // the DC keeps its own copy: still nothing gets through
-    Fill(s.dc, {0, 0, 2, 2}, 0xFFFFFF);
-    EXPECT_EQ(s.Snapshot(), std::vector<uint32_t>(4, 0));
-    for (HGDIOBJ h : {r, huge, off}) DeleteObject(h);
-
+// Refused calls: other rops, bad DCs (a bitmap is not one), a bitmap into a surface DC, DeleteDC
+// of a surface or screen DC, a release of the wrong kind or a second one, the screen without a
+// source or of another window. They draw nothing and leave nothing behind.
+TEST(GdiDc, RefusedCalls) {
     MemSurface a(4, 4), b(4, 4);
     a.FillPattern(0);
-    const int m = INT_MIN / 2;
-    // Other rops, bad DCs (a bitmap is not one): FALSE; a zero extent and far-off rectangles
-    // draw nothing.
-    EXPECT_EQ((Results{BitBlt(b.dc, 0, 0, 4, 4, a.dc, 0, 0, 0x00EE0086 /* SRCPAINT */),
-                       BitBlt(b.dc, 0, 0, 4, 4, 0, 0, 0, SRCCOPY),
-                       BitBlt(0, 0, 0, 4, 4, a.dc, 0, 0, SRCCOPY),
-                       StretchBlt(b.dc, 0, 0, 4, 4, a.bitmap, 0, 0, 4, 4, SRCCOPY),
-                       StretchBlt(b.dc, 0, 0, 4, 4, a.dc, 0, 0, 0, 4, SRCCOPY),
-                       BitBlt(b.dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, a.dc, INT_MAX, 0, SRCCOPY),
-                       StretchBlt(b.dc, INT_MAX, 0, INT_MIN, 4, a.dc, 0, 0, INT_MIN, 1, SRCCOPY)}),
-              (Results{0, 0, 0, 0, 1, 1, 1}));
-    EXPECT_EQ(b.Snapshot(), std::vector<uint32_t>(16, 0));
-    // Huge extents that do cover both surfaces still map pixel to pixel.
-    EXPECT_TRUE(BitBlt(b.dc, m, m, INT_MAX, INT_MAX, a.dc, m, m, SRCCOPY));
-    EXPECT_EQ(b.Snapshot(), a.Snapshot());
-}
-
-// A window surface: drawing partly off it reaches and reports only the part on it; the clip
-// stays across calls and re-pointing; an unusable view draws and reports nothing. The screen DC
-// reads the registered source. Neither is a memory DC, and each is released once.
-TEST(GdiSurfaceDc, WindowSurfacesAndTheScreen) {
-    MemSurface lens(4, 4);
-    lens.FillPattern(0x10000);
     const int64_t before = LiveObjectCount();
-    std::vector<uint32_t> window(8 * 6, 0), bigger(10 * 10, 0);
-    Results dirty;  // left, top, right, bottom of each reported rectangle
-    HDC dc = CreateSurfaceDC({window.data(), 8, 6}, [&](const RECT& r) {
-        dirty.insert(dirty.end(), {r.left, r.top, r.right, r.bottom});
-    });
-    EXPECT_EQ((Results{GetObjectType(dc), LiveObjectCount() - before,
-                       BitBlt(dc, 6, -1, 4, 4, lens.dc, 0, 0, SRCCOPY), window[2 * 8 + 7]}),
-              (Results{OBJ_DC, 1, 1, lens.px[3 * 4 + 1]}));
-    HRGN old = CreateRectRgn(0, 0, 4, 4), moved = CreateRectRgn(2, 2, 6, 6);
-    EXPECT_EQ((Results{CombineRgn(old, old, moved, RGN_DIFF), SelectClipRgn(dc, old),
-                       DeleteObject(old), DeleteObject(moved)}),
-              (Results{COMPLEXREGION, COMPLEXREGION, 1, 1}));
-    Fill(dc, {0, 0, 8, 6}, 0x0000FF);  // the old-minus-new square: two rectangles
-    EXPECT_EQ(
-        (Results{window[3 * 8 + 1], window[3 * 8 + 2], UpdateSurfaceDC(dc, {bigger.data(), 10, 10}),
-                 BitBlt(dc, 0, 0, 10, 10, lens.dc, 0, 0, SRCCOPY), bigger[0], bigger[3 * 10 + 3],
-                 UpdateSurfaceDC(dc, {nullptr, 10, 10}),
-                 BitBlt(dc, 0, 0, 10, 10, lens.dc, 0, 0, SRCCOPY)}),
-        (Results{0x00FF0000, 0, 1, 1, lens.px[0], 0, 1, 1}));
-    EXPECT_EQ(dirty, (Results{6, 0, 8, 3, 0, 0, 4, 2, 0, 2, 2, 4, 0, 0, 4, 2, 0, 2, 2, 4}));
-    EXPECT_EQ((Results{SelectObject(dc, lens.bitmap), DeleteDC(dc), UpdateSurfaceDC(lens.dc, {}),
-                       ReleaseSurfaceDC(lens.dc), ReleaseSurfaceDC(dc), ReleaseSurfaceDC(dc),
-                       LiveObjectCount() - before}),
-              (Results{0, 0, 0, 0, 1, 0, 0}));
-
-    MemSurface snapshot(5, 3);
     SetScreenSource(nullptr);
-    EXPECT_EQ(GetDC(0), 0u);
-    std::vector<uint32_t> screen(5 * 3);
-    std::iota(screen.begin(), screen.end(), 100u);
-    SetScreenSource([&] { return SurfaceView{screen.data(), 5, 3}; });
-    const HDC desk = GetDC(GetDesktopWindow()), scr = GetDC(0);
-    EXPECT_EQ((Results{GetDC(12345), GetObjectType(desk), GetObjectType(scr),
-                       BitBlt(snapshot.dc, 0, 0, 5, 3, scr, 0, 0, SRCCOPY), DeleteDC(scr),
-                       ReleaseDC(0, snapshot.dc), ReleaseDC(0, scr),
-                       ReleaseDC(GetDesktopWindow(), desk), ReleaseDC(0, scr)}),
-              (Results{0, OBJ_DC, OBJ_DC, 1, 0, 0, 1, 1, 0}));
-    EXPECT_EQ(snapshot.Snapshot(), screen);
+    const HDC none = GetDC(0);
+    SetScreenSource([&] { return SurfaceView{a.px, 4, 4}; });
+    const HDC dc = CreateSurfaceDC({b.px, 4, 4}, {}), scr = GetDC(0);
+    const HDC desk = GetDC(GetDesktopWindow());
+    const HBITMAP loose = CreateCompatibleBitmap(0, 1, 1);
+    EXPECT_EQ((Results{none,
+                       GetDC(12345),
+                       GetObjectType(dc),
+                       GetObjectType(scr),
+                       GetObjectType(desk),
+                       LiveObjectCount() - before,
+                       BitBlt(b.dc, 0, 0, 4, 4, a.dc, 0, 0, 0x00EE0086 /* SRCPAINT */),
+                       BitBlt(dc, 0, 0, 4, 4, 0, 0, 0, SRCCOPY),
+                       BitBlt(0, 0, 0, 4, 4, scr, 0, 0, SRCCOPY),
+                       StretchBlt(b.dc, 0, 0, 4, 4, a.bitmap, 0, 0, 4, 4, SRCCOPY),
+                       SelectObject(dc, loose),
+                       DeleteObject(loose),
+                       DeleteDC(dc),
+                       DeleteDC(scr),
+                       UpdateSurfaceDC(a.dc, {}),
+                       ReleaseSurfaceDC(a.dc),
+                       ReleaseSurfaceDC(dc),
+                       ReleaseSurfaceDC(dc),
+                       ReleaseDC(0, a.dc),
+                       ReleaseDC(0, scr),
+                       ReleaseDC(GetDesktopWindow(), desk),
+                       ReleaseDC(0, scr),
+                       LiveObjectCount() - before}),
+              (Results{0, 0, OBJ_DC, OBJ_DC, OBJ_DC, 4, 0, 0, 0, 0, 0, 1,
+                       0, 0, 0,      0,      1,      0, 0, 1, 1, 0, 0}));
+    EXPECT_EQ(b.Snapshot(), std::vector<uint32_t>(16, 0));
     SetScreenSource(nullptr);
 }
 
