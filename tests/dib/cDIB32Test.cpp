@@ -29,15 +29,6 @@ Values State(const cDIB32& d) {
             d.hDIB() != 0, d.hDIBDC() != 0, d.DIBitsPtr() != nullptr};
 }
 
-// Records events as numbers: p for Progress(p), -1 for ProgressEnd.
-struct EventLog {
-    explicit EventLog(cDIB32& dib) {
-        dib.Progress = [this](int32_t p) { events.push_back(p); };
-        dib.ProgressEnd = [this] { events.push_back(-1); };
-    }
-    std::vector<int32_t> events;
-};
-
 // What a surface shows after a copy: destination pixel (X + i, Y + j), i < W, j < H, takes the
 // source pixel at the centre's scaled position, where both lie on their pictures.
 void Blit(Picture& d, const Picture& s, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xs,
@@ -82,7 +73,11 @@ TEST(cDIB32, RandomCallsMatchPictures) {
         std::vector<int32_t> events;
     } m[3];
     cDIB32 dib[3];
-    EventLog log[3]{EventLog(dib[0]), EventLog(dib[1]), EventLog(dib[2])};
+    std::vector<int32_t> events[3];  // p for Progress(p), -1 for ProgressEnd
+    for (int k = 0; k < 3; ++k) {
+        dib[k].Progress = [&events, k](int32_t p) { events[k].push_back(p); };
+        dib[k].ProgressEnd = [&events, k] { events[k].push_back(-1); };
+    }
     size_t copies = 0;
     Picture clipboard;
     Rng rng(5);
@@ -192,7 +187,7 @@ TEST(cDIB32, RandomCallsMatchPictures) {
             const bool on = !m[k].pic.pixels.empty();
             surfaces += on;
             ASSERT_EQ(Picture::Of(dib[k]), m[k].pic);
-            ASSERT_EQ(log[k].events, m[k].events);
+            ASSERT_EQ(events[k], m[k].events);
             ASSERT_EQ(State(dib[k]),
                       (Values{m[k].w, m[k].h, int32_t(uint32_t(m[k].w) * 4u),
                               int32_t(uint32_t(m[k].w) * uint32_t(m[k].h) * 4u), on, on, on}));

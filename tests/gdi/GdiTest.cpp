@@ -23,6 +23,34 @@ namespace hooks = gdi::testing;
 
 namespace {
 
+constexpr int kSize = 16;
+using Grid = std::bitset<kSize * kSize>;  // cell (x, y) is bit y * kSize + x
+
+Grid RectGrid(int x1, int y1, int x2, int y2) {
+    Grid g;
+    for (int y = std::min(y1, y2); y < std::max(y1, y2); ++y)
+        for (int x = std::min(x1, x2); x < std::max(x1, x2); ++x) g.set(y * kSize + x);
+    return g;
+}
+
+Grid Apply(const Grid& a, const Grid& b, int mode) {
+    return mode == RGN_AND    ? a & b
+           : mode == RGN_OR   ? a | b
+           : mode == RGN_XOR  ? a ^ b
+           : mode == RGN_DIFF ? a & ~b
+                              : a;
+}
+
+// NULLREGION, SIMPLEREGION (the cells fill their bounding box) or COMPLEXREGION.
+int Complexity(const Grid& g) {
+    int x1 = kSize, y1 = kSize, x2 = 0, y2 = 0;
+    for (int k = 0; k < kSize * kSize; ++k)
+        if (g[k])
+            x1 = std::min(x1, k % kSize), y1 = std::min(y1, k / kSize),
+            x2 = std::max(x2, k % kSize + 1), y2 = std::max(y2, k / kSize + 1);
+    return g.none() ? NULLREGION : g == RectGrid(x1, y1, x2, y2) ? SIMPLEREGION : COMPLEXREGION;
+}
+
 HGDIOBJ StaleBrush() {
     HBRUSH brush = CreateSolidBrush(0);
     DeleteObject(brush);
@@ -145,12 +173,7 @@ TEST(GdiObjects, RandomCallsMatchModel) {
                 got = CombineRgn(h, d, h, m);
                 if (type(h) == OBJ_REGION && type(d) == OBJ_REGION && m > 0 && m < 6) {
                     bool& out = find(h)->filled;
-                    const bool a = find(d)->filled, b = out;
-                    out = m == RGN_AND    ? a && b
-                          : m == RGN_OR   ? a || b
-                          : m == RGN_XOR  ? a != b
-                          : m == RGN_DIFF ? a && !b
-                                          : a;
+                    out = Apply(Grid(find(d)->filled), Grid(out), m).any();
                     want = out ? SIMPLEREGION : NULLREGION;
                 }
                 break;
@@ -209,34 +232,6 @@ TEST(GdiObjects, RandomCallsMatchModel) {
     }
     for (HGDIOBJ x : pool) ASSERT_EQ(GetObjectType(x), type(x)) << x;
     hooks::ResetClipboard();
-}
-
-constexpr int kSize = 16;
-using Grid = std::bitset<kSize * kSize>;  // cell (x, y) is bit y * kSize + x
-
-Grid RectGrid(int x1, int y1, int x2, int y2) {
-    Grid g;
-    for (int y = std::min(y1, y2); y < std::max(y1, y2); ++y)
-        for (int x = std::min(x1, x2); x < std::max(x1, x2); ++x) g.set(y * kSize + x);
-    return g;
-}
-
-Grid Apply(const Grid& a, const Grid& b, int mode) {
-    return mode == RGN_AND    ? a & b
-           : mode == RGN_OR   ? a | b
-           : mode == RGN_XOR  ? a ^ b
-           : mode == RGN_DIFF ? a & ~b
-                              : a;
-}
-
-// NULLREGION, SIMPLEREGION (the cells fill their bounding box) or COMPLEXREGION.
-int Complexity(const Grid& g) {
-    int x1 = kSize, y1 = kSize, x2 = 0, y2 = 0;
-    for (int k = 0; k < kSize * kSize; ++k)
-        if (g[k])
-            x1 = std::min(x1, k % kSize), y1 = std::min(y1, k / kSize),
-            x2 = std::max(x2, k % kSize + 1), y2 = std::max(y2, k / kSize + 1);
-    return g.none() ? NULLREGION : g == RectGrid(x1, y1, x2, y2) ? SIMPLEREGION : COMPLEXREGION;
 }
 
 // Up to three rectangles (corners in any order) combined in random modes, each step's result
