@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
+#include <numeric>
 
 #include "dib/cDIB32.h"
 #include "gdi/Clipboard.h"
@@ -16,12 +16,6 @@ namespace {
 namespace hooks = gdi::testing;
 using test_support::Rng;
 using Values = std::vector<int64_t>;  // several results compared at once, in order
-
-Picture Make(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& f) {
-    Picture p(w, h);
-    for (int32_t k = 0; k < w * h; ++k) p.pixels[size_t(k)] = f(k % w, k / w);  // row after row
-    return p;
-}
 
 // The remembered size, and whether the surface exists.
 Values State(const cDIB32& d) {
@@ -45,11 +39,13 @@ void Blit(Picture& d, const Picture& s, int32_t X, int32_t Y, int32_t W, int32_t
 
 // The finished picture: turned anticlockwise, then mirrored.
 Picture Turned(const Picture& in, bool turn, bool flipH, bool flipV) {
-    const int32_t w = turn ? in.height : in.width, h = turn ? in.width : in.height;
-    return Make(w, h, [&](int32_t x, int32_t y) {
-        const int32_t u = flipH ? w - 1 - x : x, v = flipV ? h - 1 - y : y;
-        return turn ? in.At(in.width - 1 - v, u) : in.At(u, v);
-    });
+    Picture out(turn ? in.height : in.width, turn ? in.width : in.height);
+    for (int32_t y = 0; y < out.height; ++y)
+        for (int32_t x = 0; x < out.width; ++x) {
+            const int32_t u = flipH ? out.width - 1 - x : x, v = flipV ? out.height - 1 - y : y;
+            out.At(x, y) = turn ? in.At(in.width - 1 - v, u) : in.At(u, v);
+        }
+    return out;
 }
 
 // Random member calls on three surfaces (creations with refused sizes and back colours,
@@ -58,7 +54,8 @@ Picture Turned(const Picture& in, bool turn, bool flipH, bool flipV) {
 // the remembered size, the pixels, the events, and no GDI object beyond two per surface and the
 // clipboard's bitmap.
 TEST(cDIB32, RandomCallsMatchPictures) {
-    const Picture sample = Make(3, 2, [](int32_t x, int32_t y) { return uint32_t(3 * y + x); });
+    Picture sample(3, 2);
+    std::iota(sample.pixels.begin(), sample.pixels.end(), 0u);
     // 0 1 2 / 3 4 5 turned anticlockwise, then mirrored left to right.
     ASSERT_EQ(Turned(sample, true, true, false).pixels, (std::vector<uint32_t>{5, 2, 4, 1, 3, 0}));
     hooks::ResetClipboard();

@@ -7,7 +7,7 @@
 
 #include <bitset>
 #include <climits>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -247,15 +247,13 @@ TEST(GdiObjects, RandomCallsMatchModel) {
         ASSERT_EQ(got, want);
         // Types and bitmap records of the handles used: a 24-byte buffer gets the classic prefix.
         for (HGDIOBJ x : {h, d}) {
-            unsigned char bytes[32];
-            std::memset(bytes, 0xAB, sizeof bytes);
-            BITMAP bm{};
-            const int n = GetObjectA(x, 24, bytes);
-            std::memcpy(&bm, bytes, 24);
+            BITMAP bm;
+            std::memset(&bm, 0xAB, sizeof bm);
+            const int n = GetObjectA(x, 24, &bm);
             const Obj* o = type(x) == OBJ_BITMAP ? find(x) : nullptr;
-            ASSERT_EQ(
-                (Results{GetObjectType(x), n, bytes[24], n ? bm.bmWidth : 0, n ? bm.bmHeight : 0}),
-                (Results{type(x), o ? 24 : 0, 0xAB, o ? o->w : 0, o ? o->h : 0}));
+            ASSERT_EQ((Results{GetObjectType(x), n, reinterpret_cast<unsigned char*>(&bm)[24],
+                               n ? bm.bmWidth : 0, n ? bm.bmHeight : 0}),
+                      (Results{type(x), o ? 24 : 0, 0xAB, o ? o->w : 0, o ? o->h : 0}));
         }
         ASSERT_EQ(
             (Results{LiveObjectCount() - base, hooks::ClipboardIsOpen(), hooks::ClipboardBitmap()}),
