@@ -266,24 +266,6 @@ TEST(GdiObjects, RandomCallsMatchModel) {
     hooks::ResetClipboard();
 }
 
-// Up to three rectangles (corners in any order) combined in random modes, each step's result
-// checked; `grid` receives the cells. Corners 0 and kSize stand for INT_MIN and INT_MAX: the
-// border cells stand for all that lies beyond them.
-HRGN RandomRegion(Rng& rng, Grid& grid) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    auto far = [](int v) { return v == 0 ? INT_MIN : v == kSize ? INT_MAX : v; };
-    for (int n = rng.Range(0, 3); n > 0; --n) {
-        int c[4];
-        for (int& v : c) v = rng.Range(0, kSize);
-        HRGN part = CreateRectRgn(far(c[0]), far(c[1]), far(c[2]), far(c[3]));
-        const int mode = rng.Range(RGN_AND, RGN_DIFF);
-        grid = Apply(grid, RectGrid(c[0], c[1], c[2], c[3]), mode);
-        EXPECT_EQ(CombineRgn(region, region, part, mode), Complexity(grid));
-        DeleteObject(part);
-    }
-    return region;
-}
-
 struct Params {
     int xd, yd, wd, hd, xs, ys, ws, hs;
 };
@@ -339,8 +321,21 @@ TEST(GdiBlt, MatchesModel) {
             });
         SetScreenSource([&] { return SurfaceView{other.px, other.w, other.h}; });
         const HDC from = &src == &other && rng.Coin() ? GetDC(0) : src.dc;
+        // The clip: up to three rectangles (corners in any order) combined in random modes, each
+        // step checked. Corners 0 and kSize stand for INT_MIN and INT_MAX: the border cells stand
+        // for all that lies beyond them.
+        auto far = [](int v) { return v == 0 ? INT_MIN : v == kSize ? INT_MAX : v; };
         Grid clip;
-        const HRGN region = rng.Coin() ? RandomRegion(rng, clip) : 0;
+        const HRGN region = rng.Coin() ? CreateRectRgn(0, 0, 0, 0) : 0;
+        for (int n = region ? rng.Range(0, 3) : 0; n > 0; --n) {
+            int c[4];
+            for (int& v : c) v = rng.Range(0, kSize);
+            HRGN part = CreateRectRgn(far(c[0]), far(c[1]), far(c[2]), far(c[3]));
+            const int mode = rng.Range(RGN_AND, RGN_DIFF);
+            clip = Apply(clip, RectGrid(c[0], c[1], c[2], c[3]), mode);
+            EXPECT_EQ(CombineRgn(region, region, part, mode), Complexity(clip));
+            DeleteObject(part);
+        }
         SelectClipRgn(dc, region);
         DeleteObject(region);  // the DC keeps its own copy
         if (surface) UpdateSurfaceDC(dc, pointed ? view : SurfaceView{nullptr, dst.w, dst.h});
