@@ -17,12 +17,6 @@ namespace hooks = gdi::testing;
 using test_support::Rng;
 using Values = std::vector<int64_t>;  // several results compared at once, in order
 
-// The remembered size, and whether the surface exists.
-Values State(const cDIB32& d) {
-    return {d.Width(),     d.Height(),      d.BytesPerScanLine(),    d.Size(),
-            d.hDIB() != 0, d.hDIBDC() != 0, d.DIBitsPtr() != nullptr};
-}
-
 // What a surface shows after a copy: destination pixel (X + i, Y + j), i < W, j < H, takes the
 // source pixel at the centre's scaled position, where both lie on their pictures.
 void Blit(Picture& d, const Picture& s, int32_t X, int32_t Y, int32_t W, int32_t H, int32_t xs,
@@ -185,7 +179,10 @@ TEST(cDIB32, RandomCallsMatchPictures) {
             surfaces += on;
             ASSERT_EQ(Picture::Of(dib[k]), m[k].pic);
             ASSERT_EQ(events[k], m[k].events);
-            ASSERT_EQ(State(dib[k]),
+            // The remembered size, and whether the surface exists.
+            const cDIB32& dk = dib[k];
+            ASSERT_EQ((Values{dk.Width(), dk.Height(), dk.BytesPerScanLine(), dk.Size(),
+                              dk.hDIB() != 0, dk.hDIBDC() != 0, dk.DIBitsPtr() != nullptr}),
                       (Values{m[k].w, m[k].h, int32_t(uint32_t(m[k].w) * 4u),
                               int32_t(uint32_t(m[k].w) * uint32_t(m[k].h) * 4u), on, on, on}));
         }

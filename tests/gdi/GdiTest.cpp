@@ -51,12 +51,6 @@ int Complexity(const Grid& g) {
     return g.none() ? NULLREGION : g == RectGrid(x1, y1, x2, y2) ? SIMPLEREGION : COMPLEXREGION;
 }
 
-HGDIOBJ StaleBrush() {
-    HBRUSH brush = CreateSolidBrush(0);
-    DeleteObject(brush);
-    return brush;
-}
-
 // Random calls on DCs (memory, window surface, screen), bitmaps, brushes, regions and the
 // clipboard, with live, stale, stock, null and made-up handles, against a model of who holds
 // what. Regions are the unit square or empty.
@@ -69,17 +63,21 @@ TEST(GdiObjects, RandomCallsMatchModel) {
         bool screen = false;  // a DC from GetDC
     };
     const int64_t base = LiveObjectCount();  // the stock bitmap does not exist yet
-    // A freed slot waits behind 1,024 others: 300 cycles of one brush never give its first handle
-    // again (an 8-bit generation would wrap after 256).
-    const HGDIOBJ first = StaleBrush();
-    for (int i = 0; i < 300; ++i) ASSERT_NE(StaleBrush(), first) << i;
+    // A freed slot waits behind 1,024 others: 300 cycles of one brush never give an earlier
+    // handle again (an 8-bit generation would wrap after 256).
+    std::set<HGDIOBJ> seen;  // every handle seen
+    for (int i = 0; i < 300; ++i) {
+        const HBRUSH brush = CreateSolidBrush(0);
+        DeleteObject(brush);
+        ASSERT_TRUE(seen.insert(brush).second) << i;
+    }
     std::map<HGDIOBJ, Obj> live;
     const HDC dc0 = CreateCompatibleDC(0);
     const HBITMAP bitmap0 = CreateCompatibleBitmap(0, 1, 2);
     const HGDIOBJ stock = SelectObject(dc0, bitmap0);
     live[dc0] = {OBJ_MEMDC, bitmap0}, live[bitmap0] = {OBJ_BITMAP, dc0, 1, 2};
-    std::vector<HGDIOBJ> pool{0, 1, 0xDEADBEEF, stock, first, dc0, bitmap0};  // every handle seen
-    std::set<HGDIOBJ> seen(pool.begin(), pool.end());
+    std::vector<HGDIOBJ> pool{0, 1, 0xDEADBEEF, stock, *seen.begin(), dc0, bitmap0};
+    seen.insert(pool.begin(), pool.end());
     struct {
         bool open = false, other = false, set = false;
         HBITMAP held = 0;
