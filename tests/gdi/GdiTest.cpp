@@ -286,8 +286,8 @@ std::vector<uint32_t> Model(const MemSurface& d, const Grid* clip, const MemSurf
         for (int x = 0; x < d.w; ++x) {
             const int64_t sx = map(x, p.xd, p.wd, p.xs, p.ws), sy = map(y, p.yd, p.hd, p.ys, p.hs);
             if (sx >= 0 && sy >= 0 && sx < s.w && sy < s.h && (!clip || (*clip)[y * kSize + x])) {
-                out[size_t(y * d.w + x)] = src[size_t(sy * s.w + sx)];
-                written.set(size_t(y * kSize + x));
+                out[y * d.w + x] = src[sy * s.w + sx];
+                written.set(y * kSize + x);
             }
         }
     return out;
