@@ -90,7 +90,6 @@ TEST_F(PanelTest, WindowAndControlsSitInsideTheFormInTabOrder) {
                     << r.x() << "," << r.y();
         }
     }
-    EXPECT_TRUE(f.lblRadiusV->alignment() & f.lblFactorV->alignment() & Qt::AlignRight);
     EXPECT_FALSE(f.cbColorMask->isEditable());
 
     // Tab walks the form from the start button, round through the link bar's box; the bar
