@@ -30,23 +30,6 @@ const std::pair<QString, QString> kSearches[] = {
     {"https://s.taobao.com/search?q=",
      "&cat=0&pid=mm_0_0_0&mode=63&commend=all&other_filter=%E5%85%A8%E9%83%A8&fs=1"}};
 
-// Records each call as its address; a call of another program or with another argument count
-// shows as "<bad call>".
-struct OpenerRecorder {
-    OpenerRecorder()
-        : previous(
-              platform::SetShellOpener([this](const QString& program, const QStringList& args) {
-                  calls << (program == "xdg-open" && args.size() == 1 ? args[0] : "<bad call>");
-                  return succeed ? platform::OpenerStart::Started : platform::OpenerStart::NotFound;
-              })) {}
-    ~OpenerRecorder() { platform::SetShellOpener(previous); }
-    QStringList Take() { return std::exchange(calls, {}); }
-
-    QStringList calls;
-    bool succeed = true;
-    platform::ShellOpener previous;
-};
-
 constexpr uint32_t kBlue = 0x00C00000, kRed = 0x000000FF;
 
 QStringList Searched(const QString& text) {
@@ -66,17 +49,30 @@ class PromoBarTest : public ::testing::Test {
             messages << QStringLiteral("%1 %2 %3").arg(title).arg(style).arg(text);
             return Interaction::vbOK;
         };
+        // Each call is recorded as its address; a call of another program or with another
+        // argument count shows as "<bad call>".
+        previous =
+            platform::SetShellOpener([this](const QString& program, const QStringList& args) {
+                calls << (program == "xdg-open" && args.size() == 1 ? args[0] : "<bad call>");
+                return succeed ? platform::OpenerStart::Started : platform::OpenerStart::NotFound;
+            });
         bar.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&bar));
     }
-    ~PromoBarTest() override { Interaction::MsgBoxHook = nullptr; }
+    ~PromoBarTest() override {
+        Interaction::MsgBoxHook = nullptr;
+        platform::SetShellOpener(previous);
+    }
+    QStringList Take() { return std::exchange(calls, {}); }
     QLineEdit* Text1() { return bar.findChild<QLineEdit*>("Text1"); }
     QLabel* Link(int i) { return bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i)); }
     QWindow* Window() { return bar.windowHandle(); }
 
-    OpenerRecorder recorder;
     PromoBar bar;
     QStringList messages;
+    QStringList calls;
+    bool succeed = true;
+    platform::ShellOpener previous;
     const QPoint button{226, 17};  // the search button's centre
 };
 
@@ -99,7 +95,7 @@ TEST_F(PromoBarTest, ChildrenFocusCursorsAndLinks) {
 
     for (int i = 0; i < 5; ++i)
         QTest::mouseClick(Window(), Qt::LeftButton, {}, LinkRect(i).center());
-    EXPECT_EQ(recorder.calls, QStringList(std::begin(kLinks), std::end(kLinks)));
+    EXPECT_EQ(calls, QStringList(std::begin(kLinks), std::end(kLinks)));
 }
 
 // Enter in the box and a double-click in it open the two search pages; other keys and buttons
@@ -111,38 +107,38 @@ TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
           Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
         QTest::keyClick(Text1(), modifiers & Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return,
                         modifiers);
-        EXPECT_EQ(recorder.Take(), Searched("tea")) << modifiers;
+        EXPECT_EQ(Take(), Searched("tea")) << modifiers;
     }
     Text1()->setCursorPosition(3);
     QTest::keyClicks(Text1(), " m");
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape, Qt::Key_M, Qt::Key_Tab})
         QTest::keyClick(Text1(), key, key == Qt::Key_M ? Qt::ControlModifier : Qt::NoModifier);
-    EXPECT_TRUE(recorder.Take().isEmpty());
+    EXPECT_TRUE(Take().isEmpty());
     EXPECT_EQ(Text1()->text(), QStringLiteral("tea "));
 
     Text1()->setText("green tea");
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, QPoint(16, 17));
-    EXPECT_EQ(recorder.Take(), Searched("green tea"));
+    EXPECT_EQ(Take(), Searched("green tea"));
     EXPECT_EQ(Text1()->selectedText(), QStringLiteral("green"));
     QTest::mouseDClick(Text1(), Qt::RightButton, {}, QPoint(8, 9));
     QTest::mouseRelease(Text1(), Qt::RightButton, {}, QPoint(8, 9));
-    EXPECT_TRUE(recorder.Take().isEmpty());
+    EXPECT_TRUE(Take().isEmpty());
 
     // Only a completed left click on a label counts.
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, button);  // one click and a double-click
-    EXPECT_EQ(recorder.Take(), Searched("green tea"));
+    EXPECT_EQ(Take(), Searched("green tea"));
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, LinkRect(2).center());
-    EXPECT_EQ(recorder.Take(), QStringList{kLinks[2]});
+    EXPECT_EQ(Take(), QStringList{kLinks[2]});
     QTest::mouseClick(Window(), Qt::RightButton, {}, LinkRect(1).center());
     QTest::mouseClick(Window(), Qt::MiddleButton, {}, button);
     QTest::mousePress(Window(), Qt::LeftButton, {}, LinkRect(1).center());  // released beside it
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, LinkRect(1).center() + QPoint(40, 0));
-    EXPECT_TRUE(recorder.calls.isEmpty());
+    EXPECT_TRUE(calls.isEmpty());
 
     // The second page is tried after a failure.
-    recorder.succeed = false;
+    succeed = false;
     QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-    EXPECT_EQ(recorder.calls, Searched("green tea"));
+    EXPECT_EQ(calls, Searched("green tea"));
     EXPECT_EQ(messages, QStringList{"提示 48 无法打开网址：找不到 xdg-open。"});  // once a click
 }
 
@@ -153,12 +149,12 @@ TEST_F(PromoBarTest, SearchTextIsPercentEncodedAndDecodesToItself) {
                                            "a\tb\nc", "%41+?=;\"'\\"}) {
         Text1()->setText(text);
         QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-        const QStringList calls = recorder.Take();
-        ASSERT_TRUE(calls.size() == 2 && Text1()->text() == text) << text.toStdString();
+        const QStringList opened = Take();
+        ASSERT_TRUE(opened.size() == 2 && Text1()->text() == text) << text.toStdString();
         for (int i = 0; i < 2; ++i) {
             const auto& [prefix, suffix] = kSearches[i];
-            ASSERT_TRUE(calls[i].startsWith(prefix) && calls[i].endsWith(suffix)) << i;
-            const QString term = calls[i].sliced(prefix.size()).chopped(suffix.size());
+            ASSERT_TRUE(opened[i].startsWith(prefix) && opened[i].endsWith(suffix)) << i;
+            const QString term = opened[i].sliced(prefix.size()).chopped(suffix.size());
             EXPECT_TRUE(encoded.match(term).hasMatch()) << term.toStdString();
             EXPECT_EQ(QUrl::fromPercentEncoding(term.toLatin1()), text) << term.toStdString();
         }
@@ -188,11 +184,6 @@ TEST_F(PromoBarTest, RandomPointerWalksMatchTheHoverModel) {
             }
         }
     }
-    // At the panel's size (281 x 49) the links reach the bottom edge and link 4 the right edge,
-    // so leaving them that way never crosses the background.
-    bar.resize(281, 49);
-    for (int x = 0; x < 281; ++x) ASSERT_EQ(bar.childAt(x, 48), bar.childAt(x, 32)) << "x " << x;
-    EXPECT_EQ(bar.childAt(280, 40), Link(4));
 }
 
 // The real start: with no opener on PATH, then one that cannot start, a link click and a search
@@ -233,13 +224,13 @@ TEST_F(PromoBarTest, RealOpenerStartReportsFailuresAndGetsTheTextIntact) {
     QStringList done;  // detached openers may finish in either order
     (void)QTest::qWaitFor(
         [&] { return (done = QDir(dir.path()).entryList({"*.call"})).size() >= 2; }, 10000);
-    QSet<QByteArray> calls;
+    QSet<QByteArray> recorded;
     for (const QString& name : done) {
         QFile file(dir.filePath(name));
-        calls << (file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
+        recorded << (file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
     }
-    EXPECT_EQ(calls, (QSet<QByteArray>{Searched(text)[0].toLocal8Bit() + '\0',
-                                       Searched(text)[1].toLocal8Bit() + '\0'}));
+    EXPECT_EQ(recorded, (QSet<QByteArray>{Searched(text)[0].toLocal8Bit() + '\0',
+                                          Searched(text)[1].toLocal8Bit() + '\0'}));
     // The script wrote its record after anything the text could have run.
     for (int i = 1; i <= 5; ++i) EXPECT_FALSE(QFile::exists(canary + QString("-%1").arg(i))) << i;
     qputenv("PATH", path);
