@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,7 +12,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QWindow>
 #include <array>
 
 #include "panel/MainForm.h"
@@ -41,7 +39,6 @@ class PanelTest : public ::testing::Test {
         Interaction::DateHook = nullptr;
         Interaction::MsgBoxHook = nullptr;
         Program::EndHook = nullptr;
-        EXPECT_EQ(Form::LoadedCount(), 0);
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
 

@@ -65,7 +65,6 @@ class PromoBarTest : public ::testing::Test {
     }
     QStringList Take() { return std::exchange(calls, {}); }
     QLineEdit* Text1() { return bar.findChild<QLineEdit*>("Text1"); }
-    QLabel* Link(int i) { return bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i)); }
     QWindow* Window() { return bar.windowHandle(); }
 
     PromoBar bar;
@@ -120,15 +119,14 @@ TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, QPoint(16, 17));
     EXPECT_EQ(Take(), Searched("green tea"));
     EXPECT_EQ(Text1()->selectedText(), QStringLiteral("green"));
-    QTest::mouseDClick(Text1(), Qt::RightButton, {}, QPoint(8, 9));
-    QTest::mouseRelease(Text1(), Qt::RightButton, {}, QPoint(8, 9));
-    EXPECT_TRUE(Take().isEmpty());
 
     // Only a completed left click on a label counts.
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, button);  // one click and a double-click
     EXPECT_EQ(Take(), Searched("green tea"));
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, LinkRect(2).center());
     EXPECT_EQ(Take(), QStringList{kLinks[2]});
+    QTest::mouseDClick(Text1(), Qt::RightButton, {}, QPoint(8, 9));
+    QTest::mouseRelease(Text1(), Qt::RightButton, {}, QPoint(8, 9));
     QTest::mouseClick(Window(), Qt::RightButton, {}, LinkRect(1).center());
     QTest::mouseClick(Window(), Qt::MiddleButton, {}, button);
     QTest::mousePress(Window(), Qt::LeftButton, {}, LinkRect(1).center());  // released beside it
@@ -179,7 +177,8 @@ TEST_F(PromoBarTest, RandomPointerWalksMatchTheHoverModel) {
             QTest::mouseMove(Window(), p);
             for (int i = 0; i < 5; ++i) {
                 ASSERT_EQ(bar.LinkForeColor(i), model[i]) << i << " step " << step;
-                ASSERT_EQ(Link(i)->palette().color(QPalette::WindowText),
+                const auto* link = bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
+                ASSERT_EQ(link->palette().color(QPalette::WindowText),
                           model[i] == kRed ? QColor(255, 0, 0) : QColor(0, 0, 192));
             }
         }
