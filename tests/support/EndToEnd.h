@@ -1,11 +1,14 @@
 #pragma once
 // Shared by the end-to-end tests on X11 and Wayland: waiting on conditions, comparing pictures
-// and saving them as images, and the wheel and keys on an open lens.
+// and saving them as images, and an open lens moved, wheeled and keyed, checked with the model.
+
+#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QThread>
+#include <optional>
 #include <vector>
 
 #include "tests/support/LensModel.h"
@@ -54,5 +57,59 @@ inline const std::vector<LensInput> kLensInputs = {
     {0, "Right", false, 150, 85}, {4, nullptr, true, 175, 85}, {0, "Left", false, 150, 85},
     {0, "Down", false, 150, 80},  {5, nullptr, true, 125, 80}, {5, nullptr, false, 125, 75},
     {4, nullptr, false, 125, 80}};
+
+// The lens settings the program is expected to use.
+struct LensSettings {
+    int radius = 150, factor = 75;
+    bool convex = true;
+};
+
+// One open lens against the model: `move` to each point in turn (it returns where the lens centre
+// is then), then each input pressed there (`press`), taking its radius and factor. After each step
+// `shot(first)` must come to show the model lens over `copy`; the pixels of `keep`, which the first
+// lens must leave free, are as the first step's shots show them. The first frame and a mismatch
+// with what was expected go to `save(picture, "lens" | "failed-lens" | "expected-lens")`.
+template <class Move, class Press, class Shot, class Save>
+void ExpectLensSteps(Picture copy, const QRect& keep, const std::vector<QPoint>& points,
+                     const std::vector<LensInput>& inputs, LensSettings& lens, Move move,
+                     Press press, Shot shot, Save save) {
+    const auto adopt = [&keep](Picture& to, const Picture& from) {
+        for (int y = keep.top(); y <= keep.bottom(); ++y)
+            for (int x = keep.left(); x <= keep.right(); ++x)
+                if (to.Contains(x, y) && from.Contains(x, y)) to.At(x, y) = from.At(x, y);
+    };
+    std::optional<LensModel> model;
+    QPoint at;
+    for (size_t k = 0; k < points.size() + inputs.size(); ++k) {
+        if (k < points.size()) {
+            at = move(points[k]);
+        } else {
+            const LensInput& in = inputs[k - points.size()];
+            press(in);
+            lens = {in.radius, in.factor, lens.convex};
+        }
+        SCOPED_TRACE(testing::Message() << "step " << k << " at " << at.x() << "," << at.y());
+        if (!model || k >= points.size()) {
+            mLens::BuildLookUpTable(lens.radius, lens.convex ? lens.factor : 150 - lens.factor,
+                                    lens.convex ? -1 : 0);
+            model.emplace(2 * lens.radius);
+        }
+        const int X = at.x() - lens.radius, Y = at.y() - lens.radius;
+        ASSERT_TRUE(k > 0 || !keep.intersects(QRect(X, Y, 2 * lens.radius, 2 * lens.radius)))
+            << "the first lens must leave the panel free";
+        Picture expected = model->Over(copy, X, Y), seen;
+        const bool same = WaitFor(
+            [&] {
+                seen = shot(k == 0);
+                if (k == 0) adopt(expected, seen);
+                return seen == expected;
+            },
+            15000);
+        if (k == 0) adopt(copy, seen);
+        if (k == 0 || !same) save(seen, same ? "lens" : "failed-lens");
+        if (!same) save(expected, "expected-lens");
+        ASSERT_TRUE(same) << Changed(seen, expected) << " pixels differ from the model";
+    }
+}
 
 }  // namespace test_support
