@@ -46,7 +46,6 @@ void Save(const Picture& p, const std::string& name) {
 class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
   protected:
     void TearDown() override {
-        m_program.reset();
         if (m_dpy) XCloseDisplay(m_dpy);
     }
 
@@ -89,8 +88,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             const QString pair = QString::fromLatin1(s.env);
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         }
-        m_program = std::make_unique<OwnedProcess>();
-        ASSERT_TRUE(m_x->Start(*m_program, QStringLiteral(LUCIVANE_EXE), env));
+        ASSERT_TRUE(m_x->Start(m_program, QStringLiteral(LUCIVANE_EXE), env));
         FindPanel();
         if (HasFatalFailure()) return;
         if (s.desk != Desk::Openbox) {  // openbox places by its own rules
@@ -239,7 +237,6 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         const Picture copy = Shot();
         EXPECT_TRUE(BackgroundShows(copy)) << "the screen changed at the opening";
 
-        mLens::SetColorMask(m_mask);
         const auto move = [this](QPoint to) {
             MovePointer(to);
             return PointerAt();
@@ -247,7 +244,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         const auto press = [this](const LensInput& in) { Press(in); };
         const auto save = [&](const Picture& p, const char* what) { Save(p, what + name); };
         ExpectLensSteps(
-            copy, {}, points, inputs, m_lens, move, press, [this](bool) { return Shot(); }, save);
+            copy, points, inputs, m_lens, move, press, [this](bool) { return Shot(); }, save);
         if (HasFatalFailure()) return;
         const QPoint last = PointerAt();
         if (exit == Exit::ClickAndMove) {
@@ -275,11 +272,10 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     QList<QRect> m_monitors;
     std::unique_ptr<Xvfb> m_x;
     Display* m_dpy = nullptr;
-    std::unique_ptr<OwnedProcess> m_program;
-    Picture m_background;  // the pattern and any dock
+    OwnedProcess m_program;  // before the server goes
+    Picture m_background;    // the pattern and any dock
     QRect m_panel, m_frame;
     LensSettings m_lens;  // what the program is expected to use
-    uint32_t m_mask = 0xFFFFFF;
 };
 
 TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsChanges) {
@@ -289,7 +285,7 @@ TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsCh
     if (!s.convex) Click(OnPanel(56, 24));               // the concave check box
     if (s.mask != 0xFFFFFF) Click(OnPanel(100, 67), 5);  // the colour list: the next entry
     m_lens.convex = s.convex;
-    m_mask = s.mask;
+    m_lens.mask = s.mask;
     Open(s.points, s.inputs, s.exit, std::string("-") + s.name + ".png");
     if (HasFatalFailure()) return;
 
@@ -301,7 +297,7 @@ TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsCh
     if (HasFatalFailure()) return;
 
     Click(OnPanel(254, 92));  // Exit
-    QProcess& p = m_program->process;
+    QProcess& p = m_program;
     if (!p.waitForFinished(10000)) Save(Shot(), "failed-exit.png");
     ASSERT_EQ(p.state(), QProcess::NotRunning) << "the program did not end after Exit";
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);

@@ -112,12 +112,12 @@ TEST(X11Capture, GrabIsCheckedExclusiveAndGivenBack) {
     QProcessEnvironment env = x.ClientEnvironment();
     env.insert(QStringLiteral("LUCIVANE_X11_CHILD"), QStringLiteral("1"));
     OwnedProcess child;
-    child.process.setProcessEnvironment(env);
-    child.process.setProcessChannelMode(QProcess::MergedChannels);
-    child.process.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=X11Capture.*"});
-    const bool ended = child.process.waitForFinished(60000);
-    const std::string output = child.process.readAll().toStdString();
-    EXPECT_TRUE(ended && child.process.exitCode() == 0 &&
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=X11Capture.*"});
+    const bool ended = child.waitForFinished(60000);
+    const std::string output = child.readAll().toStdString();
+    EXPECT_TRUE(ended && child.exitCode() == 0 &&
                 output.find("[  PASSED  ] 1 test") != std::string::npos)
         << output;
 }

@@ -4,7 +4,7 @@
 // Xorg with the dummy driver (RandR monitors, so several screens), with openbox managing it when
 // asked.
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -19,31 +19,21 @@
 
 namespace test_support {
 
-class OwnedProcess {
+// A child process, killed whatever the test's outcome.
+class OwnedProcess : public QProcess {
   public:
-    OwnedProcess() = default;
-    ~OwnedProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
+    ~OwnedProcess() override {
+        kill();
+        waitForFinished(5000);
     }
-    OwnedProcess(const OwnedProcess&) = delete;
-    OwnedProcess& operator=(const OwnedProcess&) = delete;
 
     // The next whole line of output without its line end, or an empty string after `timeoutMs`
     // or when the process has ended.
     QByteArray ReadLine(int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!process.canReadLine() && timer.elapsed() < timeoutMs &&
-               process.state() != QProcess::NotRunning) {
-            process.waitForReadyRead(100);
-        }
-        return process.canReadLine() ? process.readLine().trimmed() : QByteArray();
+        for (QDeadlineTimer end(timeoutMs); !canReadLine() && !end.hasExpired();)
+            if (!waitForReadyRead(100) && state() == NotRunning) break;
+        return canReadLine() ? readLine().trimmed() : QByteArray();
     }
-
-    QProcess process;
 };
 
 class Xvfb {
@@ -126,10 +116,10 @@ class Xvfb {
     // Starts `program` on this server (stderr passed through); false if it did not start.
     bool Start(OwnedProcess& client, const QString& program, const QProcessEnvironment& env,
                const QStringList& args = {}) const {
-        client.process.setProcessEnvironment(env);
-        client.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.process.start(program, args);
-        return client.process.waitForStarted(5000);
+        client.setProcessEnvironment(env);
+        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client.start(program, args);
+        return client.waitForStarted(5000);
     }
 
     // Runs an X client tool (xdotool, xclip, import …) on this server; its standard output, or
@@ -137,13 +127,12 @@ class Xvfb {
     QByteArray Run(const QString& tool, const QStringList& args, int timeoutMs = 10000,
                    bool* ok = nullptr) const {
         OwnedProcess client;
-        client.process.setProcessEnvironment(ClientEnvironment());
-        client.process.start(tool, args);
-        const bool done = client.process.waitForFinished(timeoutMs) &&
-                          client.process.exitStatus() == QProcess::NormalExit &&
-                          client.process.exitCode() == 0;
+        client.setProcessEnvironment(ClientEnvironment());
+        client.start(tool, args);
+        const bool done = client.waitForFinished(timeoutMs) &&
+                          client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
         if (ok) *ok = done;
-        return done ? client.process.readAllStandardOutput() : QByteArray();
+        return done ? client.readAllStandardOutput() : QByteArray();
     }
 
   private:
@@ -151,8 +140,8 @@ class Xvfb {
 
     void Launch(const QString& server, QStringList args) {
         args << QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
-        m_server.process.start(server, args);
-        if (!m_server.process.waitForStarted(5000)) return;
+        m_server.start(server, args);
+        if (!m_server.waitForStarted(5000)) return;
         const QByteArray number = m_server.ReadLine(20000);
         if (!number.isEmpty()) m_display = QStringLiteral(":") + QString::fromLatin1(number);
     }
