@@ -52,21 +52,20 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     // The server showing the pattern (and the dock), then the program with its panel drawn.
     void Start(const Scenario& s) {
         m_scale = s.scale;
+        m_monitors = {{0, 0, 1024, 768}};
         if (s.desk == Desk::Xorg) {
             if (geteuid() != 0) GTEST_SKIP() << "Xorg with the dummy driver needs root";
             m_monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
             m_x = Xvfb::XorgDummy(m_monitors);
         } else {
-            m_x = std::make_unique<Xvfb>(QSize(1024, 768));
+            m_x = std::make_unique<Xvfb>(m_monitors[0].size());
         }
+        for (const QRect& m : m_monitors) m_desktop |= m;
         ASSERT_TRUE(m_x->ok()) << "the X server did not start";
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows come and go
         m_dpy = XOpenDisplay(m_x->display().toLocal8Bit().constData());
         ASSERT_NE(m_dpy, nullptr);
-        W = DisplayWidth(m_dpy, DefaultScreen(m_dpy));
-        H = DisplayHeight(m_dpy, DefaultScreen(m_dpy));
-        m_desktop = QRect(0, 0, W, H);
-        m_background = Picture::Noise(W, H, 20121206);
+        m_background = Picture::Noise(m_desktop.width(), m_desktop.height(), 20121206);
         SetRootBackground(m_dpy, m_background.pixels.data());
         if (s.desk == Desk::Openbox) {
             // The dock first: openbox adopts the windows it finds as it starts, while one that
@@ -92,7 +91,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         FindPanel();
         if (HasFatalFailure()) return;
         if (s.desk != Desk::Openbox) {  // openbox places by its own rules
-            EXPECT_EQ(m_panel.center(), m_monitors.value(0, m_desktop).center()) << "not centred";
+            EXPECT_EQ(m_panel.center(), m_monitors[0].center()) << "not centred";
         }
     }
 
@@ -132,13 +131,13 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
 
     // A dock along the top edge that reserves 40 pixels, as desktop panels do.
     Window AddDock() {
-        const Window dock = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(W),
-                                                40, 0, 0, 0x00C08040);
+        const Window dock = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), 0, 0,
+                                                unsigned(m_desktop.width()), 40, 0, 0, 0x00C08040);
         const auto atom = [this](const char* name) { return XInternAtom(m_dpy, name, False); };
         const Atom type = atom("_NET_WM_WINDOW_TYPE_DOCK");
         XChangeProperty(m_dpy, dock, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&type), 1);
-        const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, W - 1, 0, 0};
+        const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, m_desktop.right(), 0, 0};
         XChangeProperty(m_dpy, dock, atom("_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
         XSizeHints at{};
@@ -146,16 +145,16 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         XSetWMNormalHints(m_dpy, dock, &at);
         XMapWindow(m_dpy, dock);
         XSync(m_dpy, False);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < W; ++x) m_background.At(x, y) = 0x00C08040;
+        std::fill_n(m_background.pixels.begin(), 40 * m_background.width, 0x00C08040u);
         return dock;
     }
 
     Picture Shot() const {
-        Picture p(W, H);
-        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, W, H, AllPlanes, ZPixmap);
-        for (int y = 0; x && y < H; ++y)
-            for (int xx = 0; xx < W; ++xx)
+        Picture p(m_desktop.width(), m_desktop.height());
+        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(p.width),
+                              unsigned(p.height), AllPlanes, ZPixmap);
+        for (int y = 0; x && y < p.height; ++y)
+            for (int xx = 0; xx < p.width; ++xx)
                 p.At(xx, y) = static_cast<uint32_t>(XGetPixel(x, xx, y)) & 0x00FFFFFFu;
         if (x) XDestroyImage(x);
         return p;
@@ -208,7 +207,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         unsigned count = 0;
         if (!XQueryTree(m_dpy, DefaultRootWindow(m_dpy), &root, &parent, &children, &count))
             return false;
-        QList<QRect> uncovered = m_monitors.isEmpty() ? QList<QRect>{m_desktop} : m_monitors;
+        QList<QRect> uncovered = m_monitors;
         for (unsigned i = count; i-- > 0 && !uncovered.isEmpty();) {
             XWindowAttributes a;
             if (!XGetWindowAttributes(m_dpy, children[i], &a) || a.map_state != IsViewable ||
@@ -266,7 +265,6 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         EXPECT_TRUE(WaitFor([&] { return !CursorBlank(m_dpy); })) << "the cursor stays hidden";
     }
 
-    int W = 0, H = 0;
     int m_scale = 1;
     QRect m_desktop;
     QList<QRect> m_monitors;
@@ -292,7 +290,7 @@ TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsCh
     // A page step on the radius bar; the next opening shows the panel kept the wheel and keys.
     Click(OnPanel(150, 109));
     m_lens.radius += 25;
-    Open({m_monitors.value(0, m_desktop).center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
+    Open({m_monitors[0].center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
          std::string("-again-") + s.name + ".png");
     if (HasFatalFailure()) return;
 

