@@ -150,13 +150,12 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
     }
 
     Picture Shot() const {
-        Picture p(m_desktop.width(), m_desktop.height());
-        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(p.width),
-                              unsigned(p.height), AllPlanes, ZPixmap);
-        for (int y = 0; x && y < p.height; ++y)
-            for (int xx = 0; xx < p.width; ++xx)
-                p.At(xx, y) = static_cast<uint32_t>(XGetPixel(x, xx, y)) & 0x00FFFFFFu;
-        if (x) XDestroyImage(x);
+        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(m_desktop.width()),
+                              unsigned(m_desktop.height()), AllPlanes, ZPixmap);
+        if (!x) return {};
+        const Picture p = FromImage(QImage(reinterpret_cast<const uchar*>(x->data), x->width,
+                                           x->height, x->bytes_per_line, QImage::Format_RGB32));
+        XDestroyImage(x);
         return p;
     }
 

@@ -35,6 +35,14 @@ inline long Changed(const Picture& a, const Picture& b, const QRegion& where = {
     return n;
 }
 
+inline Picture FromImage(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    Picture p(rgb.width(), rgb.height());
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) p.At(x, y) = rgb.pixel(x, y) & 0xFFFFFFu;
+    return p;
+}
+
 inline QImage ToImage(const Picture& p) {
     return QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height,
                   QImage::Format_RGB32)

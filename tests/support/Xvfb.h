@@ -7,12 +7,8 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRect>
-#include <QSize>
 #include <QStandardPaths>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
@@ -140,8 +136,7 @@ class Xvfb {
 
     void Launch(const QString& server, QStringList args) {
         args << QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
-        m_server.start(server, args);
-        if (!m_server.waitForStarted(5000)) return;
+        m_server.start(server, args);  // ReadLine gives nothing when it did not start
         const QByteArray number = m_server.ReadLine(20000);
         if (!number.isEmpty()) m_display = QStringLiteral(":") + QString::fromLatin1(number);
     }

@@ -14,7 +14,7 @@
 
 namespace sway_session {
 
-using namespace test_support;  // WaitFor, Changed, ToImage
+using namespace test_support;  // WaitFor, Changed, ToImage, FromImage
 
 inline QByteArray Run(const QString& tool, const QStringList& args) {
     QProcess p;
@@ -24,14 +24,6 @@ inline QByteArray Run(const QString& tool, const QStringList& args) {
 }
 
 inline QByteArray Sway(const QString& command) { return Run("swaymsg", {command}); }
-
-inline Picture FromImage(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    Picture p(rgb.width(), rgb.height());
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) p.At(x, y) = rgb.pixel(x, y) & 0xFFFFFFu;
-    return p;
-}
 
 inline Picture Grim(const QStringList& args) {
     return FromImage(QImage::fromData(Run("grim", args + QStringList{"-"}), "PNG"));
