@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRect>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
@@ -34,10 +33,6 @@ class OwnedProcess : public QProcess {
 
 class Xvfb {
   public:
-    static bool Installed(const char* tool = "Xvfb") {
-        return !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
-    }
-
     explicit Xvfb(QSize screen) {
         const QString geometry =
             QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height());

@@ -2,12 +2,10 @@
 // Helpers for programs inside the private headless sway session (scripts/wayland-session.sh):
 // sway's IPC through swaymsg, captures through grim, waiting on conditions.
 
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRect>
 #include <functional>
 
 #include "tests/support/EndToEnd.h"
