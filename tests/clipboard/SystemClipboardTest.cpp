@@ -43,8 +43,6 @@ TEST(SystemClipboard, PublishesADeepCopyOfTheClipboardBitmap) {
 }
 
 TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {
-    for (const char* tool : {"Xvfb", "xclip"})
-        if (!test_support::Xvfb::Installed(tool)) GTEST_SKIP() << tool << " is not installed";
     test_support::Xvfb server(QSize(320, 240));
     ASSERT_TRUE(server.ok()) << "Xvfb reported no display";
     test_support::OwnedProcess owner;
@@ -52,14 +50,9 @@ TEST(SystemClipboardOnX, AnotherClientReadsThePicture) {
         server.Start(owner, QStringLiteral(CLIPBOARD_OWNER_PROGRAM), server.ClientEnvironment()));
     ASSERT_EQ(owner.ReadLine(20000), QByteArray("ready")) << "the owner never copied";
     // xclip is asked again until it answers: the owner may still be taking the selection.
-    auto read = [&](const char* target) {
-        QByteArray out;
-        for (QDeadlineTimer end(15000); out.isEmpty() && !end.hasExpired(); QThread::msleep(200))
-            out = server.Run("xclip", {"-selection", "clipboard", "-t", target, "-o"}, 5000);
-        return out;
-    };
-    EXPECT_TRUE(read("TARGETS").contains("image/png"));
-    const QByteArray png = read("image/png");
+    QByteArray png;
+    for (QDeadlineTimer end(15000); png.isEmpty() && !end.hasExpired(); QThread::msleep(200))
+        png = server.Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, 5000);
     EXPECT_TRUE(IsPicture(QImage::fromData(png, "PNG"))) << png.size() << " bytes read";
 }
 

@@ -12,17 +12,11 @@
 #include <memory>
 #include <vector>
 
-#include "lens/mLens.h"
 #include "tests/support/EndToEnd.h"
-#include "tests/support/LensModel.h"
 #include "tests/support/Xvfb.h"
 
 // Last: Xlib defines None, Bool, Status and friends.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/extensions/Xfixes.h>
+#include "tests/support/XProbe.h"
 
 namespace {
 
@@ -52,29 +46,27 @@ void Save(const Picture& p, const std::string& name) {
 class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
   protected:
     void TearDown() override {
-        m_program.reset();
         if (m_dpy) XCloseDisplay(m_dpy);
     }
 
     // The server showing the pattern (and the dock), then the program with its panel drawn.
     void Start(const Scenario& s) {
         m_scale = s.scale;
+        m_monitors = {{0, 0, 1024, 768}};
         if (s.desk == Desk::Xorg) {
             if (geteuid() != 0) GTEST_SKIP() << "Xorg with the dummy driver needs root";
             m_monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-            m_x = Xvfb::XorgDummy(QSize(2560, 1024), m_monitors);
+            m_x = Xvfb::XorgDummy(m_monitors);
         } else {
-            m_x = std::make_unique<Xvfb>(QSize(1024, 768));
+            m_x = std::make_unique<Xvfb>(m_monitors[0].size());
         }
+        for (const QRect& m : m_monitors) m_desktop |= m;
         ASSERT_TRUE(m_x->ok()) << "the X server did not start";
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows come and go
         m_dpy = XOpenDisplay(m_x->display().toLocal8Bit().constData());
         ASSERT_NE(m_dpy, nullptr);
-        W = DisplayWidth(m_dpy, DefaultScreen(m_dpy));
-        H = DisplayHeight(m_dpy, DefaultScreen(m_dpy));
-        m_desktop = QRect(0, 0, W, H);
-        m_background = Picture::Noise(W, H, 20121206);
-        SetRootPattern();
+        m_background = Picture::Noise(m_desktop.width(), m_desktop.height(), 20121206);
+        SetRootBackground(m_dpy, m_background.pixels.data());
         if (s.desk == Desk::Openbox) {
             // The dock first: openbox adopts the windows it finds as it starts, while one that
             // asks to be mapped during its start may be ignored.
@@ -95,12 +87,11 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             const QString pair = QString::fromLatin1(s.env);
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         }
-        m_program = std::make_unique<OwnedProcess>();
-        ASSERT_TRUE(m_x->Start(*m_program, QStringLiteral(LUCIVANE_EXE), env));
+        ASSERT_TRUE(m_x->Start(m_program, QStringLiteral(LUCIVANE_EXE), env));
         FindPanel();
         if (HasFatalFailure()) return;
         if (s.desk != Desk::Openbox) {  // openbox places by its own rules
-            EXPECT_EQ(m_panel.center(), m_monitors.value(0, m_desktop).center()) << "not centred";
+            EXPECT_EQ(m_panel.center(), m_monitors[0].center()) << "not centred";
         }
     }
 
@@ -140,13 +131,13 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
 
     // A dock along the top edge that reserves 40 pixels, as desktop panels do.
     Window AddDock() {
-        const Window dock = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(W),
-                                                40, 0, 0, 0x00C08040);
+        const Window dock = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), 0, 0,
+                                                unsigned(m_desktop.width()), 40, 0, 0, 0x00C08040);
         const auto atom = [this](const char* name) { return XInternAtom(m_dpy, name, False); };
         const Atom type = atom("_NET_WM_WINDOW_TYPE_DOCK");
         XChangeProperty(m_dpy, dock, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&type), 1);
-        const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, W - 1, 0, 0};
+        const long strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, m_desktop.right(), 0, 0};
         XChangeProperty(m_dpy, dock, atom("_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
         XSizeHints at{};
@@ -154,38 +145,17 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         XSetWMNormalHints(m_dpy, dock, &at);
         XMapWindow(m_dpy, dock);
         XSync(m_dpy, False);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < W; ++x) m_background.At(x, y) = 0x00C08040;
+        std::fill_n(m_background.pixels.begin(), 40 * m_background.width, 0x00C08040u);
         return dock;
     }
 
-    // The pattern as the root window's background, kept by the server and redrawn on exposure.
-    void SetRootPattern() {
-        const int s = DefaultScreen(m_dpy);
-        const Window root = RootWindow(m_dpy, s);
-        const Pixmap pixmap = XCreatePixmap(m_dpy, root, W, H, DefaultDepth(m_dpy, s));
-        XImage* image = XCreateImage(m_dpy, DefaultVisual(m_dpy, s), DefaultDepth(m_dpy, s),
-                                     ZPixmap, 0, nullptr, W, H, 32, 0);
-        image->data = static_cast<char*>(malloc(size_t(image->bytes_per_line) * H));
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) XPutPixel(image, x, y, m_background.At(x, y));
-        const GC gc = XCreateGC(m_dpy, pixmap, 0, nullptr);
-        XPutImage(m_dpy, pixmap, gc, image, 0, 0, 0, 0, W, H);
-        XFreeGC(m_dpy, gc);
-        XDestroyImage(image);  // frees the data too
-        XSetWindowBackgroundPixmap(m_dpy, root, pixmap);
-        XFreePixmap(m_dpy, pixmap);
-        XClearWindow(m_dpy, root);
-        XSync(m_dpy, False);
-    }
-
     Picture Shot() const {
-        Picture p(W, H);
-        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, W, H, AllPlanes, ZPixmap);
-        for (int y = 0; x && y < H; ++y)
-            for (int xx = 0; xx < W; ++xx)
-                p.At(xx, y) = static_cast<uint32_t>(XGetPixel(x, xx, y)) & 0x00FFFFFFu;
-        if (x) XDestroyImage(x);
+        XImage* x = XGetImage(m_dpy, DefaultRootWindow(m_dpy), 0, 0, unsigned(m_desktop.width()),
+                              unsigned(m_desktop.height()), AllPlanes, ZPixmap);
+        if (!x) return {};
+        const Picture p = FromImage(QImage(reinterpret_cast<const uchar*>(x->data), x->width,
+                                           x->height, x->bytes_per_line, QImage::Format_RGB32));
+        XDestroyImage(x);
         return p;
     }
 
@@ -201,24 +171,24 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
 
     // Through XTest, where the pointer is: a button (1 left, 4 and 5 the wheel) or a key
     // (keysym), with or without Shift.
-    void Press(int button, const char* key = nullptr, bool shift = false) {
+    void Press(const LensInput& in) {
         const auto fake = [this](const char* keysym, bool down) {
             XTestFakeKeyEvent(m_dpy, XKeysymToKeycode(m_dpy, XStringToKeysym(keysym)), down, 0);
         };
-        if (shift) fake("Shift_L", true);
-        if (key) {
-            fake(key, true);
-            fake(key, false);
+        if (in.shift) fake("Shift_L", true);
+        if (in.key) {
+            fake(in.key, true);
+            fake(in.key, false);
         }
-        if (button) XTestFakeButtonEvent(m_dpy, unsigned(button), True, 0);
-        if (button) XTestFakeButtonEvent(m_dpy, unsigned(button), False, 0);
-        if (shift) fake("Shift_L", false);
+        if (in.button) XTestFakeButtonEvent(m_dpy, unsigned(in.button), True, 0);
+        if (in.button) XTestFakeButtonEvent(m_dpy, unsigned(in.button), False, 0);
+        if (in.shift) fake("Shift_L", false);
         XSync(m_dpy, False);
     }
 
     void Click(QPoint at, int button = 1) {
         MovePointer(at);
-        Press(button);
+        Press({button});
     }
 
     QPoint PointerAt() const {
@@ -229,15 +199,6 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         return {rx, ry};
     }
 
-    // Whether another client could grab the pointer now (it lets go at once).
-    bool PointerFree() const {
-        const int status = XGrabPointer(m_dpy, DefaultRootWindow(m_dpy), False, ButtonPressMask,
-                                        GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-        if (status == GrabSuccess) XUngrabPointer(m_dpy, CurrentTime);
-        XSync(m_dpy, False);
-        return status == GrabSuccess;
-    }
-
     // Whether the topmost windows are full-screen ones covering every monitor (a window manager
     // may stack the lens windows a little after the grab, with the live panel still above).
     bool LensOnTop() const {
@@ -245,7 +206,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         unsigned count = 0;
         if (!XQueryTree(m_dpy, DefaultRootWindow(m_dpy), &root, &parent, &children, &count))
             return false;
-        QList<QRect> uncovered = m_monitors.isEmpty() ? QList<QRect>{m_desktop} : m_monitors;
+        QList<QRect> uncovered = m_monitors;
         for (unsigned i = count; i-- > 0 && !uncovered.isEmpty();) {
             XWindowAttributes a;
             if (!XGetWindowAttributes(m_dpy, children[i], &a) || a.map_state != IsViewable ||
@@ -259,66 +220,36 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         return uncovered.isEmpty();
     }
 
-    // Whether the cursor X shows has no visible pixel.
-    bool CursorBlank() const {
-        XFixesCursorImage* image = XFixesGetCursorImage(m_dpy);
-        if (!image) return false;
-        bool blank = true;
-        for (int i = 0; i < image->width * image->height; ++i)
-            blank &= (image->pixels[i] >> 24) == 0;
-        XFree(image);
-        return blank;
-    }
-
     // A point of the panel given in its design pixels.
     QPoint OnPanel(int x, int y) const { return m_panel.topLeft() + QPoint(x, y) * m_scale; }
 
     // One opening: Start, a frame at each point, then one after each input at the last point,
-    // checked against the model over the screen as the lens opened (the first frame saved as
-    // `shotName`); then `exit` closes it and gives everything back.
+    // checked against the model over the screen as the lens opened (pictures saved with `name`
+    // at the end of their file names); then `exit` closes it and gives everything back.
     void Open(const std::vector<QPoint>& points, const std::vector<LensInput>& inputs, Exit exit,
-              const std::string& shotName) {
+              const std::string& name) {
         Click(OnPanel(254, 36));
-        ASSERT_TRUE(WaitFor([&] { return !PointerFree() && CursorBlank() && LensOnTop(); }))
-            << "the lens did not open: no grab, the cursor shows or its windows are not on top";
+        ASSERT_TRUE(WaitFor([&] {
+            return !PointerFree(m_dpy) && CursorBlank(m_dpy) && LensOnTop();
+        })) << "the lens did not open: no grab, the cursor shows or its windows are not on top";
         const Picture copy = Shot();
         EXPECT_TRUE(BackgroundShows(copy)) << "the screen changed at the opening";
 
-        // The model: the table and mask the program builds, applied pixel by pixel here.
-        mLens::SetColorMask(m_mask);
-        auto model = std::make_unique<LensModel>(0);
-        QPoint last = PointerAt();
-        for (size_t k = 0; k < points.size() + inputs.size(); ++k) {
-            if (k < points.size()) {
-                MovePointer(points[k]);
-            } else {
-                const LensInput& in = inputs[k - points.size()];
-                Press(in.button, in.key, in.shift);
-                m_radius = in.radius;
-                m_factor = in.factor;
-            }
-            const QPoint at = PointerAt();
-            SCOPED_TRACE(testing::Message() << "step " << k << " at " << at.x() << "," << at.y());
-            ASSERT_TRUE(k >= points.size() || at != last) << "test points must move the pointer";
-            last = at;
-            if (k == 0 || k >= points.size()) {
-                mLens::BuildLookUpTable(m_radius, m_convex ? m_factor : 150 - m_factor,
-                                        m_convex ? -1 : 0);
-                model = std::make_unique<LensModel>(2 * m_radius);
-            }
-            const Picture expected = model->Over(copy, at.x() - m_radius, at.y() - m_radius);
-            Picture shot;
-            const bool same = WaitFor([&] { return (shot = Shot()) == expected; });
-            if (k == 0 || !same) Save(shot, (same ? "" : "failed-") + shotName);
-            if (!same) Save(expected, "failed-" + shotName + ".expected.png");
-            ASSERT_TRUE(same) << Changed(shot, expected) << " pixels differ";
-        }
-
+        const auto move = [this](QPoint to) {
+            MovePointer(to);
+            return PointerAt();
+        };
+        const auto press = [this](const LensInput& in) { Press(in); };
+        const auto save = [&](const Picture& p, const char* what) { Save(p, what + name); };
+        ExpectLensSteps(
+            copy, points, inputs, m_lens, move, press, [this](bool) { return Shot(); }, save);
+        if (HasFatalFailure()) return;
+        const QPoint last = PointerAt();
         if (exit == Exit::ClickAndMove) {
             Click(last);
             MovePointer(last.x() > 10 ? last - QPoint(3, 2) : last + QPoint(3, 2));
         } else if (exit == Exit::Escape) {
-            Press(0, "Escape");
+            Press({0, "Escape"});
         } else {
             Window focus = 0;
             int revert = 0;
@@ -326,26 +257,22 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
             XIconifyWindow(m_dpy, focus, DefaultScreen(m_dpy));
             XSync(m_dpy, False);
         }
-        ASSERT_TRUE(WaitFor([&] { return PointerFree(); }))
+        ASSERT_TRUE(WaitFor([&] { return PointerFree(m_dpy); }))
             << "the pointer was not given back (way out " << int(exit) << ")";
         EXPECT_TRUE(WaitFor([&] { return BackgroundShows(Shot()); })) << "the screen stays";
         MovePointer(OnPanel(150, 200));  // the cursor shows again, over the panel too
-        EXPECT_TRUE(WaitFor([&] { return !CursorBlank(); })) << "the cursor stays hidden";
+        EXPECT_TRUE(WaitFor([&] { return !CursorBlank(m_dpy); })) << "the cursor stays hidden";
     }
 
-    int W = 0, H = 0;
     int m_scale = 1;
     QRect m_desktop;
     QList<QRect> m_monitors;
     std::unique_ptr<Xvfb> m_x;
     Display* m_dpy = nullptr;
-    std::unique_ptr<OwnedProcess> m_program;
-    Picture m_background;  // the pattern and any dock
+    OwnedProcess m_program;  // before the server goes
+    Picture m_background;    // the pattern and any dock
     QRect m_panel, m_frame;
-    // The lens settings the program is expected to use.
-    bool m_convex = true;
-    int m_radius = 150, m_factor = 75;
-    uint32_t m_mask = 0xFFFFFF;
+    LensSettings m_lens;  // what the program is expected to use
 };
 
 TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsChanges) {
@@ -354,24 +281,23 @@ TEST_P(LensEndToEnd, LensMatchesTheModelEverywhereWayOutGivesAllBackPanelKeepsCh
     if (HasFatalFailure() || IsSkipped()) return;
     if (!s.convex) Click(OnPanel(56, 24));               // the concave check box
     if (s.mask != 0xFFFFFF) Click(OnPanel(100, 67), 5);  // the colour list: the next entry
-    m_convex = s.convex;
-    m_mask = s.mask;
-    Open(s.points, s.inputs, s.exit, std::string("lens-") + s.name + ".png");
+    m_lens.convex = s.convex;
+    m_lens.mask = s.mask;
+    Open(s.points, s.inputs, s.exit, std::string("-") + s.name + ".png");
     if (HasFatalFailure()) return;
 
     // A page step on the radius bar; the next opening shows the panel kept the wheel and keys.
     Click(OnPanel(150, 109));
-    m_radius += 25;
-    Open({m_monitors.value(0, m_desktop).center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
-         std::string("lens-again-") + s.name + ".png");
+    m_lens.radius += 25;
+    Open({m_monitors[0].center() + QPoint(7, 5)}, {}, Exit::ClickAndMove,
+         std::string("-again-") + s.name + ".png");
     if (HasFatalFailure()) return;
 
     Click(OnPanel(254, 92));  // Exit
-    QProcess& p = m_program->process;
-    if (!p.waitForFinished(10000)) Save(Shot(), "failed-exit.png");
-    ASSERT_EQ(p.state(), QProcess::NotRunning) << "the program did not end after Exit";
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
+    if (!m_program.waitForFinished(10000)) Save(Shot(), "failed-exit.png");
+    EXPECT_TRUE(m_program.state() == QProcess::NotRunning &&
+                m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0)
+        << "Exit did not end the program with status 0";
 }
 
 // On the Xorg desktop: each monitor, straddling the border, the corners of the desktop.

@@ -1,11 +1,14 @@
 #pragma once
 // Shared by the end-to-end tests on X11 and Wayland: waiting on conditions, comparing pictures
-// and saving them as images, and the wheel and keys on an open lens.
+// and saving them as images, and an open lens moved, wheeled and keyed, checked with the model.
+
+#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QThread>
+#include <optional>
 #include <vector>
 
 #include "tests/support/LensModel.h"
@@ -32,6 +35,14 @@ inline long Changed(const Picture& a, const Picture& b, const QRegion& where = {
     return n;
 }
 
+inline Picture FromImage(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    Picture p(rgb.width(), rgb.height());
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) p.At(x, y) = rgb.pixel(x, y) & 0xFFFFFFu;
+    return p;
+}
+
 inline QImage ToImage(const Picture& p) {
     return QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height,
                   QImage::Format_RGB32)
@@ -54,5 +65,49 @@ inline const std::vector<LensInput> kLensInputs = {
     {0, "Right", false, 150, 85}, {4, nullptr, true, 175, 85}, {0, "Left", false, 150, 85},
     {0, "Down", false, 150, 80},  {5, nullptr, true, 125, 80}, {5, nullptr, false, 125, 75},
     {4, nullptr, false, 125, 80}};
+
+// The lens settings the program is expected to use.
+struct LensSettings {
+    int radius = 150, factor = 75;
+    bool convex = true;
+    uint32_t mask = 0xFFFFFF;
+};
+
+// One open lens against the model: `move` to each point in turn (it returns where the lens centre
+// is then), then each input pressed there, taking its radius and factor. After each step
+// `shot(first)` must come to show the model lens over `copy` (which the first step's shots may
+// still complete). The first frame and a mismatch go to `save(picture, what)`.
+template <class Move, class Press, class Shot, class Save>
+void ExpectLensSteps(const Picture& copy, const std::vector<QPoint>& points,
+                     const std::vector<LensInput>& inputs, LensSettings& lens, Move move,
+                     Press press, Shot shot, Save save) {
+    mLens::SetColorMask(lens.mask);
+    std::optional<LensModel> model;
+    QPoint at;
+    for (size_t k = 0; k < points.size() + inputs.size(); ++k) {
+        if (k < points.size()) {
+            at = move(points[k]);
+        } else {
+            const LensInput& in = inputs[k - points.size()];
+            press(in);
+            lens.radius = in.radius;
+            lens.factor = in.factor;
+        }
+        SCOPED_TRACE(testing::Message() << "step " << k << " at " << at.x() << "," << at.y());
+        if (!model || k >= points.size()) {
+            mLens::BuildLookUpTable(lens.radius, lens.convex ? lens.factor : 150 - lens.factor,
+                                    lens.convex ? -1 : 0);
+            model.emplace(2 * lens.radius);
+        }
+        const auto expected = [&] {
+            return model->Over(copy, at.x() - lens.radius, at.y() - lens.radius);
+        };
+        Picture seen;
+        const bool same = WaitFor([&] { return (seen = shot(k == 0)) == expected(); }, 15000);
+        if (k == 0 || !same) save(seen, same ? "lens" : "failed-lens");
+        if (!same) save(expected(), "expected-lens");
+        ASSERT_TRUE(same) << Changed(seen, expected()) << " pixels differ from the model";
+    }
+}
 
 }  // namespace test_support

@@ -1,73 +1,50 @@
 #pragma once
 // A private X server for one test, and child processes that are killed whatever the test's
 // outcome. The server picks a free display itself and reports it through -displayfd: Xvfb, or
-// Xorg with the dummy driver (RandR monitors, so several screens; needs root for -config), with
-// openbox managing it when asked.
+// Xorg with the dummy driver (RandR monitors, so several screens), with openbox managing it when
+// asked.
 
-#include <unistd.h>
-
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRect>
-#include <QSize>
-#include <QStandardPaths>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
 
 namespace test_support {
 
-class OwnedProcess {
+// A child process, killed whatever the test's outcome.
+class OwnedProcess : public QProcess {
   public:
-    OwnedProcess() = default;
-    ~OwnedProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
+    ~OwnedProcess() override {
+        kill();
+        waitForFinished(5000);
     }
-    OwnedProcess(const OwnedProcess&) = delete;
-    OwnedProcess& operator=(const OwnedProcess&) = delete;
 
     // The next whole line of output without its line end, or an empty string after `timeoutMs`
     // or when the process has ended.
     QByteArray ReadLine(int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!process.canReadLine() && timer.elapsed() < timeoutMs &&
-               process.state() != QProcess::NotRunning) {
-            process.waitForReadyRead(100);
-        }
-        return process.canReadLine() ? process.readLine().trimmed() : QByteArray();
+        for (QDeadlineTimer end(timeoutMs); !canReadLine() && !end.hasExpired();)
+            if (!waitForReadyRead(100) && state() == NotRunning) break;
+        return canReadLine() ? readLine().trimmed() : QByteArray();
     }
-
-    QProcess process;
 };
 
 class Xvfb {
   public:
-    static bool Installed(const char* tool = "Xvfb") {
-        return !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
-    }
-
     explicit Xvfb(QSize screen) {
         const QString geometry =
             QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height());
         Launch(QStringLiteral("Xvfb"), {"-screen", "0", geometry});
     }
 
-    // Xorg with the dummy driver, a `desktop`-sized root and one RandR monitor per rectangle
-    // of `monitors` (the first primary). Not ok() where Xorg, its dummy driver or root are missing.
-    static std::unique_ptr<Xvfb> XorgDummy(QSize desktop, const QList<QRect>& monitors) {
+    // Xorg with the dummy driver (it needs root for -config): one RandR monitor per rectangle of
+    // `monitors` (the first primary), the root their bounding box. Not ok() where that fails.
+    static std::unique_ptr<Xvfb> XorgDummy(const QList<QRect>& monitors) {
         auto x = std::unique_ptr<Xvfb>(new Xvfb());
-        if (!Installed("Xorg") || !Installed("xrandr") || geteuid() != 0 ||
-            !QFile::exists(QStringLiteral("/usr/lib/xorg/modules/drivers/dummy_drv.so")) ||
-            !x->m_dir.isValid())
-            return x;
+        QRect desktop;
+        for (const QRect& m : monitors) desktop |= m;
         QFile conf(x->m_dir.filePath(QStringLiteral("xorg.conf")));
         if (!conf.open(QIODevice::WriteOnly)) return x;
         conf.write(
@@ -89,10 +66,10 @@ class Xvfb {
             return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
         };
         bool ok = false;
-        x->Run(
-            QStringLiteral("xrandr"),
-            {"--output", "DUMMY0", "--mode", size(monitors.value(0).size()), "--fb", size(desktop)},
-            10000, &ok);
+        x->Run(QStringLiteral("xrandr"),
+               {"--output", "DUMMY0", "--mode", size(monitors.value(0).size()), "--fb",
+                size(desktop.size())},
+               10000, &ok);
         for (int i = 0; ok && i < monitors.size(); ++i) {
             const QRect& m = monitors[i];
             const QString spec =
@@ -107,8 +84,8 @@ class Xvfb {
 
     // Starts openbox on this server and waits until it manages the screen.
     bool StartOpenbox() {
-        if (!Installed("openbox") || !ok()) return false;
-        Start(m_wm, QStringLiteral("openbox"), ClientEnvironment(), {"--sm-disable"});
+        if (!ok() || !Start(m_wm, QStringLiteral("openbox"), ClientEnvironment(), {"--sm-disable"}))
+            return false;
         for (int i = 0; i < 200; ++i, QThread::msleep(50))
             if (Run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
                     .contains("window id"))
@@ -130,10 +107,10 @@ class Xvfb {
     // Starts `program` on this server (stderr passed through); false if it did not start.
     bool Start(OwnedProcess& client, const QString& program, const QProcessEnvironment& env,
                const QStringList& args = {}) const {
-        client.process.setProcessEnvironment(env);
-        client.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.process.start(program, args);
-        return client.process.waitForStarted(5000);
+        client.setProcessEnvironment(env);
+        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client.start(program, args);
+        return client.waitForStarted(5000);
     }
 
     // Runs an X client tool (xdotool, xclip, import …) on this server; its standard output, or
@@ -141,13 +118,12 @@ class Xvfb {
     QByteArray Run(const QString& tool, const QStringList& args, int timeoutMs = 10000,
                    bool* ok = nullptr) const {
         OwnedProcess client;
-        client.process.setProcessEnvironment(ClientEnvironment());
-        client.process.start(tool, args);
-        const bool done = client.process.waitForFinished(timeoutMs) &&
-                          client.process.exitStatus() == QProcess::NormalExit &&
-                          client.process.exitCode() == 0;
+        client.setProcessEnvironment(ClientEnvironment());
+        client.start(tool, args);
+        const bool done = client.waitForFinished(timeoutMs) &&
+                          client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
         if (ok) *ok = done;
-        return done ? client.process.readAllStandardOutput() : QByteArray();
+        return done ? client.readAllStandardOutput() : QByteArray();
     }
 
   private:
@@ -155,8 +131,7 @@ class Xvfb {
 
     void Launch(const QString& server, QStringList args) {
         args << QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
-        m_server.process.start(server, args);
-        if (!m_server.process.waitForStarted(5000)) return;
+        m_server.start(server, args);  // ReadLine gives nothing when it did not start
         const QByteArray number = m_server.ReadLine(20000);
         if (!number.isEmpty()) m_display = QStringLiteral(":") + QString::fromLatin1(number);
     }

@@ -21,7 +21,8 @@
 
 class VirtualPointer {
   public:
-    // Connects to $WAYLAND_DISPLAY; ok() tells whether that (and the keyboard) worked.
+    // Connects to $WAYLAND_DISPLAY; ok() tells whether that (and the keyboard) worked: the other
+    // calls need it.
     explicit VirtualPointer(bool keyboard = false) {
         if (!(m_display = wl_display_connect(nullptr))) return;
         using Globals = std::pair<const wl_interface*, void*>[3];
@@ -55,16 +56,14 @@ class VirtualPointer {
     // To (x, y) in a layout `width` × `height` logical pixels big (its bounding box at 0, 0).
     void MoveTo(double x, double y, int width, int height) {
         const auto at = [](double v) { return uint32_t(std::lround(std::max(v, 0.0) * 256)); };
-        if (ok())
-            zwlr_virtual_pointer_v1_motion_absolute(m_pointer, Now(), at(x), at(y),
-                                                    uint32_t(width) * 256, uint32_t(height) * 256);
+        zwlr_virtual_pointer_v1_motion_absolute(m_pointer, Now(), at(x), at(y),
+                                                uint32_t(width) * 256, uint32_t(height) * 256);
         Frame();
     }
     void Left(bool pressed) {
-        if (ok())
-            zwlr_virtual_pointer_v1_button(
-                m_pointer, Now(), 0x110 /* BTN_LEFT */,
-                pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+        zwlr_virtual_pointer_v1_button(
+            m_pointer, Now(), BTN_LEFT,
+            pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
         Frame();
     }
     // A key by its X keysym name: Shift_L (setting the Shift modifier too) or an arrow.
@@ -74,7 +73,6 @@ class VirtualPointer {
                              : name == "Down"  ? KEY_DOWN
                              : name == "Left"  ? KEY_LEFT
                                                : KEY_RIGHT;
-        if (!m_keyboard) return;
         zwp_virtual_keyboard_v1_key(m_keyboard, Now(), key, pressed);
         if (key == KEY_LEFTSHIFT)  // the first modifier of every xkb keymap
             zwp_virtual_keyboard_v1_modifiers(m_keyboard, pressed, 0, 0, 0);
@@ -109,7 +107,6 @@ class VirtualPointer {
         return m_keyboard != nullptr;
     }
     void Frame() {
-        if (!ok()) return;
         zwlr_virtual_pointer_v1_frame(m_pointer);
         wl_display_roundtrip(m_display);
     }
