@@ -11,23 +11,19 @@
 #include <QDBusVirtualObject>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include "platform/PortalScreenshot.h"
-#include "tests/support/PrivateBus.h"
 
 namespace {
 
-struct Answer {
-    int response;     // -1: never answers
-    QByteArray file;  // what the named file holds ("" for no uri)
-};
-
 class FakePortal : public QDBusVirtualObject {
   public:
-    Answer answer{0, {}};
-    QString file;  // the file named in the answer
+    int response = 0;    // -1: never answers
+    QByteArray content;  // what the named file holds (null: no uri)
+    QString file;        // the file named in the answer
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
         if (call.member() != "Screenshot") return false;
@@ -35,18 +31,18 @@ class FakePortal : public QDBusVirtualObject {
         QString sender = call.service().mid(1).replace('.', '_');
         const QString path = "/org/freedesktop/portal/desktop/request/" + sender + "/" +
                              options.value("handle_token").toString();
-        if (answer.response >= 0) {
+        if (response >= 0) {
             QVariantMap results;
-            if (!answer.file.isNull()) {
+            if (!content.isNull()) {
                 QFile out(file);
                 out.open(QIODevice::WriteOnly);
-                out.write(answer.file);
+                out.write(content);
                 results["uri"] = QUrl::fromLocalFile(file).toString();
             }
-            QDBusMessage response =
+            QDBusMessage signal =
                 QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
-            response << uint(answer.response) << results;
-            bus.send(response);
+            signal << uint(response) << results;
+            bus.send(signal);
         }
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         return true;
@@ -54,18 +50,25 @@ class FakePortal : public QDBusVirtualObject {
 };
 
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
-    test_support::PrivateBus bus;
-    const QString& address = bus.address();
-    ASSERT_FALSE(address.isEmpty());
+    // A private bus that starts no services on demand: a session bus would start the real
+    // portal when asked for it.
+    QTemporaryDir dir;
+    QFile config(dir.filePath("bus.conf"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(R"(<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
+<allow own="*"/></policy></busconfig>)");
+    config.close();
+    QProcess daemon;
+    daemon.start("dbus-daemon",
+                 {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
     QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
     QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
-    QTemporaryDir dir;
     FakePortal fake;
-    fake.file = dir.filePath("shot.png");
-    QFile bystander(dir.filePath("other.png"));
-    bystander.open(QIODevice::WriteOnly);
-    bystander.close();
+    fake.file = dir.filePath("shot.png");  // the bystander: bus.conf
 
     QImage pattern(7, 5, QImage::Format_ARGB32);
     pattern.fill(0xFF102030u);
@@ -75,9 +78,10 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && pattern.save(&buffer, "PNG"));
 
     // Answers end the wait as they come; only the portal that never answers waits out its time.
-    auto run = [&](Answer answer, int timeoutMs = 30000) {
+    auto run = [&](int response, QByteArray content, int timeoutMs = 30000) {
         PortalScreenshot portal(clientBus, timeoutMs);
-        fake.answer = answer;
+        fake.response = response;
+        fake.content = content;
         std::pair<QImage, QString> got;
         int calls = 0;
         EXPECT_TRUE(portal.Start([&](QImage image, QString error) {
@@ -94,25 +98,27 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     };
 
     // No portal on the bus yet.
-    EXPECT_EQ(run({0, png}).second, PortalScreenshot::NoPortalText());
+    EXPECT_EQ(run(0, png).second, PortalScreenshot::NoPortalText());
     ASSERT_TRUE(portalBus.registerVirtualObject("/org/freedesktop/portal/desktop", &fake));
     ASSERT_TRUE(portalBus.registerService("org.freedesktop.portal.Desktop"));
 
-    auto [image, error] = run({0, png});
+    auto [image, error] = run(0, png);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     ASSERT_EQ(image.size(), pattern.size());
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     EXPECT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(4))[6],
               0x405060u);  // top byte 0
 
-    EXPECT_TRUE(run({1, {}}).second.contains("拒绝"));
-    EXPECT_TRUE(run({2, {}}).second.contains("失败"));
-    EXPECT_TRUE(run({0, "not a picture"}).second.contains("无法读取"));
-    EXPECT_TRUE(run({0, {}}).second.contains("无法读取"));
-    EXPECT_TRUE(run({-1, {}}, 400).second.contains("没有回应"));
-    EXPECT_TRUE(QFile::exists(bystander.fileName()));
+    EXPECT_TRUE(run(1, {}).second.contains("拒绝"));
+    EXPECT_TRUE(run(2, {}).second.contains("失败"));
+    EXPECT_TRUE(run(0, "not a picture").second.contains("无法读取"));
+    EXPECT_TRUE(run(0, {}).second.contains("无法读取"));
+    EXPECT_TRUE(run(-1, {}, 400).second.contains("没有回应"));
+    EXPECT_TRUE(config.exists());
     QDBusConnection::disconnectFromBus("fake-portal");
     QDBusConnection::disconnectFromBus("client");
+    daemon.kill();
+    daemon.waitForFinished();
 }
 
 }  // namespace
