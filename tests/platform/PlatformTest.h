@@ -25,11 +25,10 @@
 
 class ProbeForm : public Form {
   public:
-    int builds = 0, activates = 0, paints = 0, unloads = 0, persistent = 0;
+    int builds = 0, activates = 0, paints = 0, unloads = 0;
     int16_t cancelUnload = 0;
     bool frozen = false, unloadInLoad = false;
     std::vector<std::array<float, 4>> moves;  // button, shift, x, y
-    uint32_t captureAtMove = 0xFFFFFFFF;
     std::function<void()> onPaint;
     QRegion painted;  // what the window was asked to repaint
 
@@ -57,7 +56,6 @@ class ProbeForm : public Form {
     }
     void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override {
         moves.push_back({float(Button), float(Shift), X, Y});
-        captureAtMove = win::GetCapture();
     }
     void Form_Unload(int16_t& Cancel) override {
         ++unloads;
