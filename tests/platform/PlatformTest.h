@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
-#include <QWindow>
 #include <array>
 #include <functional>
 #include <vector>
@@ -71,17 +69,6 @@ inline void ShowAndActivate(ProbeForm& form) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.activates > 0; }));
 }
 
-// A left button press or release, or a move, at a position of the form's client area. Buttons go
-// through the native window, where the capture watches; moves straight to the widget.
-inline void SendMouse(Form& form, QEvent::Type type, QPointF at,
-                      Qt::MouseButtons held = Qt::NoButton, Qt::KeyboardModifiers mods = {}) {
-    const bool move = type == QEvent::MouseMove;
-    QWidget* w = form.Window();
-    QMouseEvent e(type, at, w->mapToGlobal(at), move ? Qt::NoButton : Qt::LeftButton,
-                  type == QEvent::MouseButtonPress ? Qt::LeftButton : held, mods);
-    QCoreApplication::sendEvent(move ? static_cast<QObject*>(w) : w->windowHandle(), &e);
-}
-
 using gdi_test::Fill;
 inline constexpr gdi::COLORREF kRed = 0x0000FF;
 
@@ -121,9 +108,6 @@ class PlatformTest : public ::testing::Test {
         EXPECT_EQ(gdi::LiveObjectCount(), objects);
         EXPECT_FALSE(ScreenCopy::Frozen());
     }
-    // The capture holder and whether the pointer is grabbed.
-    std::pair<uint32_t, bool> Captured() const { return {win::GetCapture(), capture->Grabbed()}; }
-
     ScriptedCapture* capture = nullptr;
     const QSize size = QGuiApplication::primaryScreen()->size() *
                        QGuiApplication::primaryScreen()->devicePixelRatio();

@@ -9,10 +9,10 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include "platform/PortalScreenshot.h"
@@ -89,8 +89,7 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
             ++calls;
         }));
         EXPECT_FALSE(portal.Start([](QImage, QString) {}));  // one at a time
-        for (QDeadlineTimer end(60000); calls == 0 && !end.hasExpired();)
-            QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return calls > 0; }, 60000));
         QCoreApplication::processEvents();
         EXPECT_EQ(calls, 1);
         EXPECT_FALSE(QFile::exists(fake.file));
