@@ -1,5 +1,5 @@
 // The form runtime: instances, load and unload, modal display, handles, events, drawing through
-// a form's own DC.
+// a form's own DC and the update lock.
 #include <QTimer>
 #include <tuple>
 
@@ -75,8 +75,7 @@ TEST_F(FormTest, ModalShowEndsWithTheUnloadOrEarlier) {
     EXPECT_EQ(std::tuple(fOther->builds, fOther->unloads, fOther->IsLoaded()),
               std::tuple(2, 2, false));  // built and unloaded once more
 
-    QTimer::singleShot(20, [] {
-        fProbe->Unload();
+    QTimer::singleShot(20, [] {  // released while loaded: the window goes with the object
         fProbe.Release();
         FormInstanceBase::FlushReleased();
     });
@@ -99,12 +98,13 @@ TEST_F(FormTest, ActivationFollowsEachShowOnce) {
     EXPECT_EQ(fProbe->activates, 2);
 }
 
-TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
+TEST_F(FormTest, OwnDcDrawingIsPresentedUnlessLockedKeepsItsClipAndGoesStaleOnUnload) {
     fProbe->Show();  // painted after the activation
     ASSERT_TRUE(QTest::qWaitFor([] { return fProbe->paints > 0; }));
     QWidget* w = fProbe->Window();
     const qreal ratio = w->devicePixelRatioF();  // the DC draws in device pixels
     const gdi::HDC dc = fProbe->hDC();
+    const uint32_t h = fProbe->hWnd();
     ASSERT_TRUE(dc != 0 && fProbe->hDC() == dc && fProbe->Surface());  // persistent
     EXPECT_EQ(fProbe->Surface()->size(), w->size() * ratio);
     const auto expectShown = [w](std::initializer_list<std::array<int, 3>> pixels) {
@@ -123,17 +123,35 @@ TEST_F(FormTest, OwnDcDrawingIsPresentedKeepsItsClipAndGoesStaleOnUnload) {
     EXPECT_EQ(fProbe->paints, paints);  // presenting is no Form_Paint
     expectShown({{8, 4, 0xFF0000}, {17, 11, 0xFF0000}, {18, 11, 0}, {7, 4, 0}});
 
+    // A locked window shows nothing new until it is unlocked.
+    EXPECT_NE(win::LockWindowUpdate(h), 0);
+    EXPECT_EQ(win::LockedWindow(), h);
+    for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
+        EXPECT_EQ(win::LockWindowUpdate(refused), 0);
+    fProbe->painted = QRegion();
+    Fill(dc, {40, 4, 50, 10}, kRed);
+    QApplication::processEvents();
+    EXPECT_TRUE(fProbe->painted.isEmpty());
+    EXPECT_EQ(fProbe->Surface()->pixel(40, 4) & 0xFFFFFFu, 0xFF0000u);  // drawn, not shown
+    EXPECT_NE(win::LockWindowUpdate(0), 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(40, 4) / ratio, QSize(10, 6) / ratio)));
+
     const gdi::HRGN clip = gdi::CreateRectRgn(20, 20, 30, 30);
     gdi::SelectClipRgn(dc, clip);
     gdi::DeleteObject(clip);
     QApplication::processEvents();
     fProbe->onPaint = [dc] { Fill(dc, {0, 0, 64, 48}, 0xFF0000); };  // blue, within the clip
+    fProbe->painted = QRegion();  // presented again since the unlock
     fProbe->Refresh();
     EXPECT_EQ(fProbe->paints, paints + 1);  // at once
     QApplication::processEvents();
     expectShown({{20, 20, 0x0000FF}, {29, 29, 0x0000FF}, {30, 30, 0}, {19, 25, 0}});
+    EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(20, 20) / ratio, QSize(10, 10) / ratio)));
 
+    EXPECT_NE(win::LockWindowUpdate(h), 0);  // the lock goes with the window
     fProbe->Unload();
+    EXPECT_EQ(win::LockedWindow(), 0u);
     fProbe->Refresh();  // not loaded: nothing
     EXPECT_EQ(fProbe->paints, paints + 1);
     EXPECT_TRUE(!fProbe->Surface() && gdi::SetStretchBltMode(dc, gdi::COLORONCOLOR) == 0);

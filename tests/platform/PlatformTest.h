@@ -61,8 +61,7 @@ class ProbeForm : public Form {
     }
 };
 
-inline FormInstance<ProbeForm> fProbe;
-inline FormInstance<ProbeForm> fOther;
+inline FormInstance<ProbeForm> fProbe, fOther;
 
 inline void ShowAndActivate(ProbeForm& form) {
     form.Show();

@@ -1,4 +1,4 @@
-// Capture, cursor and update lock of the form runtime, with a scripted capture backend.
+// Capture and cursor of the form runtime, with a scripted capture backend.
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -91,32 +91,6 @@ TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
     EXPECT_TRUE(capture->CursorBlank());
     // Any nonzero value shows; the grab's cursor follows.
     for (auto [bShow, count] : {std::pair{-1, 0}, {1, 1}, {0, 0}, {0, -1}}) show(bShow, count);
-}
-
-TEST_F(WindowServicesTest, LockedWindowPresentsNothingUntilUnlocked) {
-    QApplication::processEvents();
-    const gdi::HDC dc = fProbe->hDC();
-    fProbe->painted = QRegion();
-    EXPECT_NE(win::LockWindowUpdate(h), 0);
-    EXPECT_EQ(win::LockedWindow(), h);
-    for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
-        EXPECT_EQ(win::LockWindowUpdate(refused), 0);
-    Fill(dc, {4, 4, 10, 10}, kRed);
-    QApplication::processEvents();
-    EXPECT_TRUE(fProbe->painted.isEmpty());
-    EXPECT_EQ(fProbe->Surface()->pixel(5, 5) & 0xFFFFFFu, 0xFF0000u);  // drawn, not shown
-
-    EXPECT_NE(win::LockWindowUpdate(0), 0);
-    QApplication::processEvents();
-    EXPECT_TRUE(fProbe->painted.contains(QRect(4, 4, 6, 6)));
-    Fill(dc, {20, 20, 22, 22}, kRed);
-    QApplication::processEvents();
-    const qreal ratio = fProbe->Window()->devicePixelRatioF();  // painting is in logical pixels
-    EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(20, 20) / ratio, QSize(2, 2) / ratio)));
-
-    EXPECT_NE(win::LockWindowUpdate(h), 0);  // the lock goes with the window
-    fProbe->Unload();
-    EXPECT_EQ(win::LockedWindow(), 0u);
 }
 
 }  // namespace
