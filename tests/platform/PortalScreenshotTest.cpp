@@ -10,12 +10,12 @@
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include "platform/PortalScreenshot.h"
+#include "tests/support/PrivateBus.h"
 
 namespace {
 
@@ -50,25 +50,17 @@ class FakePortal : public QDBusVirtualObject {
 };
 
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
-    // A private bus that starts no services on demand: a session bus would start the real
-    // portal when asked for it.
+    test_support::PrivateBus bus;
+    const QString& address = bus.address();
+    ASSERT_FALSE(address.isEmpty());
     QTemporaryDir dir;
-    QFile config(dir.filePath("bus.conf"));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(R"(<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
-<allow own="*"/></policy></busconfig>)");
-    config.close();
-    QProcess daemon;
-    daemon.start("dbus-daemon",
-                 {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-    ASSERT_TRUE(daemon.waitForReadyRead(10000));
-    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
     QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
     QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
     FakePortal fake;
-    fake.file = dir.filePath("shot.png");  // the bystander: bus.conf
+    fake.file = dir.filePath("shot.png");
+    QFile bystander(dir.filePath("other.png"));
+    ASSERT_TRUE(bystander.open(QIODevice::WriteOnly));
 
     QImage pattern(7, 5, QImage::Format_ARGB32);
     pattern.fill(0xFF102030u);
@@ -113,11 +105,9 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     EXPECT_TRUE(run(0, "not a picture").second.contains("无法读取"));
     EXPECT_TRUE(run(0, {}).second.contains("无法读取"));
     EXPECT_TRUE(run(-1, {}, 400).second.contains("没有回应"));
-    EXPECT_TRUE(config.exists());
+    EXPECT_TRUE(bystander.exists());
     QDBusConnection::disconnectFromBus("fake-portal");
     QDBusConnection::disconnectFromBus("client");
-    daemon.kill();
-    daemon.waitForFinished();
 }
 
 }  // namespace
