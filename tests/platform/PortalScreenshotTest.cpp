@@ -23,7 +23,8 @@ class FakePortal : public QDBusVirtualObject {
   public:
     int response = 0;    // -1: never answers
     QByteArray content;  // what the named file holds (null: no uri)
-    QString file;        // the file named in the answer
+    QTemporaryDir dir;
+    const QString file = dir.filePath("shot.png");  // the file named in the answer
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
         if (call.member() != "Screenshot") return false;
@@ -53,13 +54,11 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     test_support::PrivateBus bus;
     const QString& address = bus.address();
     ASSERT_FALSE(address.isEmpty());
-    QTemporaryDir dir;
     QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
     QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
     FakePortal fake;
-    fake.file = dir.filePath("shot.png");
-    QFile bystander(dir.filePath("other.png"));
+    QFile bystander(fake.dir.filePath("other.png"));
     ASSERT_TRUE(bystander.open(QIODevice::WriteOnly));
 
     QImage pattern(7, 5, QImage::Format_ARGB32);

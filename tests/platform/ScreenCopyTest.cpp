@@ -9,12 +9,11 @@ namespace {
 // nothing was transferred.
 uint32_t ScreenPixel(int x, int y, gdi::HDC screen = 0) {
     const gdi::HDC dc = screen ? screen : gdi::GetDC(0);
-    uint32_t pixel = 0xDEADBEEF;
-    const gdi::HDC one = gdi::CreateSurfaceDC({&pixel, 1, 1}, {});
-    gdi::BitBlt(one, 0, 0, 1, 1, dc, x, y, gdi::SRCCOPY);
-    gdi::ReleaseSurfaceDC(one);
+    gdi_test::MemSurface one(1, 1);
+    one.px[0] = 0xDEADBEEF;
+    gdi::BitBlt(one.dc, 0, 0, 1, 1, dc, x, y, gdi::SRCCOPY);
     if (!screen) gdi::ReleaseDC(0, dc);
-    return pixel;
+    return one.px[0];
 }
 
 using ScreenCopyTest = PlatformTest;
