@@ -98,7 +98,6 @@ TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsIts
     QWidget* w = fProbe->Window();
     const qreal ratio = w->devicePixelRatioF();  // the DC draws in device pixels
     const gdi::HDC dc = fProbe->hDC();
-    const uint32_t h = fProbe->hWnd();
     ASSERT_TRUE(dc != 0 && fProbe->hDC() == dc && fProbe->Surface());  // persistent
     EXPECT_EQ(fProbe->Surface()->size(), w->size() * ratio);
     const auto expectShown = [w](std::initializer_list<std::array<int, 3>> pixels) {
@@ -118,7 +117,7 @@ TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsIts
     expectShown({{8, 4, 0xFF0000}, {17, 11, 0xFF0000}, {18, 11, 0}, {7, 4, 0}});
 
     // A locked window shows nothing new until it is unlocked.
-    EXPECT_NE(win::LockWindowUpdate(h), 0);
+    EXPECT_NE(win::LockWindowUpdate(fProbe->hWnd()), 0);
     for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
         EXPECT_EQ(win::LockWindowUpdate(refused), 0);
     fProbe->painted = QRegion();
@@ -142,7 +141,7 @@ TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsIts
     expectShown({{20, 20, 0x0000FF}, {29, 29, 0x0000FF}, {30, 30, 0}, {19, 25, 0}});
     EXPECT_TRUE(fProbe->painted.contains(QRect(QPoint(20, 20) / ratio, QSize(10, 10) / ratio)));
 
-    EXPECT_NE(win::LockWindowUpdate(h), 0);  // the lock goes with the window
+    EXPECT_NE(win::LockWindowUpdate(fProbe->hWnd()), 0);  // the lock goes with the window
     fProbe->Unload();
     EXPECT_EQ(win::LockedWindow(), 0u);
     fProbe->Refresh();  // not loaded: nothing

@@ -82,11 +82,9 @@ class PlatformTest : public ::testing::Test {
         Program::EndHook = [this] { ++ends; };
         auto backend = std::make_unique<ScriptedCapture>();
         capture = backend.get();
-        CaptureBackend::Install(std::move(backend));
-        win::ResetWindowServices();
+        CaptureBackend::Install(std::move(backend));  // the services were reset at the last end
         ScreenCopy::Install();
         ScreenCopy::SetSource([this] {
-            ++copies;
             if (onCopy) onCopy();
             QImage image(size, QImage::Format_ARGB32);  // alpha set: the copy drops it
             for (int y = 0; y < size.height(); ++y)
@@ -111,6 +109,6 @@ class PlatformTest : public ::testing::Test {
     const QSize size = QGuiApplication::primaryScreen()->size() *
                        QGuiApplication::primaryScreen()->devicePixelRatio();
     uint32_t objects = 0, seed = 1;
-    int ends = 0, copies = 0;
+    int ends = 0;
     std::function<void()> onCopy;
 };

@@ -52,10 +52,9 @@ class FakePortal : public QDBusVirtualObject {
 
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     test_support::PrivateBus bus;
-    const QString& address = bus.address();
-    ASSERT_FALSE(address.isEmpty());
-    QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
-    QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
+    ASSERT_FALSE(bus.address().isEmpty());
+    QDBusConnection portalBus = QDBusConnection::connectToBus(bus.address(), "fake-portal");
+    QDBusConnection clientBus = QDBusConnection::connectToBus(bus.address(), "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
     FakePortal fake;
     QFile bystander(fake.dir.filePath("other.png"));

@@ -27,7 +27,6 @@ TEST_F(ScreenCopyTest, FreshCopiesUnlessFrozenAndAFrozenScreenFormStartsAsTheCop
         EXPECT_EQ(ScreenPixel(x - k, y - k, live[k]), ScreenAt(1 + k, x - k, y - k)) << k;
         gdi::ReleaseDC(0, live[k]);
     }
-    EXPECT_EQ(copies, 4);
     EXPECT_EQ(ScreenPixel(x + 1, 0), 0xDEADBEEFu);  // off the screen
 
     ScreenCopy::Freeze();  // seed 5
@@ -43,11 +42,10 @@ TEST_F(ScreenCopyTest, FreshCopiesUnlessFrozenAndAFrozenScreenFormStartsAsTheCop
     // A lens-like form: the copy is taken before its window maps and is its first picture.
     bool visibleAtCopy = true;
     onCopy = [&] { visibleAtCopy = fProbe->Window() && fProbe->Window()->isVisible(); };
-    copies = 0;
     fProbe->frozen = true;
     fProbe->Show();
     QApplication::processEvents();
-    EXPECT_EQ(std::pair(copies, visibleAtCopy), std::pair(1, false));
+    EXPECT_FALSE(visibleAtCopy);
     ASSERT_TRUE(ScreenCopy::Frozen() && fProbe->Surface());
     EXPECT_EQ(fProbe->Surface()->pixel(10, 20) & 0xFFFFFFu, ScreenAt(7, 10, 20));
 
