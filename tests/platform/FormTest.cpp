@@ -85,9 +85,7 @@ TEST_F(FormTest, ModalShowEndsWithTheUnloadOrEarlier) {
 
 TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsItsClip) {
     ShowAndActivate(*fProbe);
-    QApplication::processEvents();
-    EXPECT_EQ(fProbe->activates, 1);
-    // Hidden before the activation ran: nothing happens.
+    // Hidden before the activation ran: nothing happens (nor a second activation of one show).
     fProbe->Hide();
     fProbe->Show();
     fProbe->Hide();
