@@ -68,7 +68,6 @@ TEST_F(FormTest, ModalShowEndsWithTheUnloadOrEarlier) {
     EXPECT_EQ(std::pair(fProbe->IsLoaded(), fProbe->Visible()), std::pair(true, false));
     fProbe->Show();  // shown modelessly afterwards it is no longer modal
     EXPECT_EQ(fProbe->Window()->windowModality(), Qt::NonModal);
-    fProbe->Unload();
 
     fOther->unloadInLoad = true;
     fOther->Show(Form::vbModal);  // returns at once

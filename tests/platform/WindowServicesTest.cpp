@@ -31,7 +31,7 @@ class WindowServicesTest : public PlatformTest {
     uint32_t h = 0;
 };
 
-TEST_F(WindowServicesTest, ButtonsAndSetCaptureCaptureUntilReleaseOrLoss) {
+TEST_F(WindowServicesTest, CaptureLastsUntilReleaseOrLossAndTheCursorHidesBelowZero) {
     EXPECT_EQ(Mouse(QEvent::MouseButtonPress), std::pair(h, false));  // the button's own grab
     EXPECT_EQ(Mouse(QEvent::MouseButtonRelease), std::pair(0u, false));
     // Moves go on without the capture, in device pixels, with buttons and shift state.
@@ -74,9 +74,8 @@ TEST_F(WindowServicesTest, ButtonsAndSetCaptureCaptureUntilReleaseOrLoss) {
     EXPECT_EQ(win::GetCapture(), 0u);
     // Every grab was let go, but the failed and the broken one.
     EXPECT_EQ(capture->GrabCount(), capture->UngrabCount() + 2);
-}
 
-TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
+    // ShowCursor counts; below zero the cursor is hidden.
     const auto show = [this](int32_t bShow, int32_t count) {
         SCOPED_TRACE(count);
         EXPECT_EQ(win::ShowCursor(bShow), count);
@@ -87,7 +86,7 @@ TEST_F(WindowServicesTest, ShowCursorCountsAndHidesBelowZero) {
     };
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     for (auto [bShow, count] : {std::pair{0, -1}, {0, -2}, {1, -1}}) show(bShow, count);
-    win::SetCapture(h);  // a grab taken while hidden shows no cursor
+    win::SetCapture(fOther->hWnd());  // a grab taken while hidden shows no cursor
     EXPECT_TRUE(capture->CursorBlank());
     // Any nonzero value shows; the grab's cursor follows.
     for (auto [bShow, count] : {std::pair{-1, 0}, {1, 1}, {0, 0}, {0, -1}}) show(bShow, count);
