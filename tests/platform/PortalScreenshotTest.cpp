@@ -40,10 +40,8 @@ class FakePortal : public QDBusVirtualObject {
                 out.write(content);
                 results["uri"] = QUrl::fromLocalFile(file).toString();
             }
-            QDBusMessage signal =
-                QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
-            signal << uint(response) << results;
-            bus.send(signal);
+            bus.send(QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response")
+                     << uint(response) << results);
         }
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         return true;
