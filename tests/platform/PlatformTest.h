@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
-#include <QWindow>
 #include <array>
 #include <functional>
 #include <vector>
@@ -25,11 +23,10 @@
 
 class ProbeForm : public Form {
   public:
-    int builds = 0, activates = 0, paints = 0, unloads = 0, persistent = 0;
+    int builds = 0, activates = 0, paints = 0, unloads = 0;
     int16_t cancelUnload = 0;
     bool frozen = false, unloadInLoad = false;
     std::vector<std::array<float, 4>> moves;  // button, shift, x, y
-    uint32_t captureAtMove = 0xFFFFFFFF;
     std::function<void()> onPaint;
     QRegion painted;  // what the window was asked to repaint
 
@@ -57,7 +54,6 @@ class ProbeForm : public Form {
     }
     void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override {
         moves.push_back({float(Button), float(Shift), X, Y});
-        captureAtMove = win::GetCapture();
     }
     void Form_Unload(int16_t& Cancel) override {
         ++unloads;
@@ -65,23 +61,11 @@ class ProbeForm : public Form {
     }
 };
 
-inline FormInstance<ProbeForm> fProbe;
-inline FormInstance<ProbeForm> fOther;
+inline FormInstance<ProbeForm> fProbe, fOther;
 
 inline void ShowAndActivate(ProbeForm& form) {
     form.Show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.activates > 0; }));
-}
-
-// A left button press or release, or a move, at a position of the form's client area. Buttons go
-// through the native window, where the capture watches; moves straight to the widget.
-inline void SendMouse(Form& form, QEvent::Type type, QPointF at,
-                      Qt::MouseButtons held = Qt::NoButton, Qt::KeyboardModifiers mods = {}) {
-    const bool move = type == QEvent::MouseMove;
-    QWidget* w = form.Window();
-    QMouseEvent e(type, at, w->mapToGlobal(at), move ? Qt::NoButton : Qt::LeftButton,
-                  type == QEvent::MouseButtonPress ? Qt::LeftButton : held, mods);
-    QCoreApplication::sendEvent(move ? static_cast<QObject*>(w) : w->windowHandle(), &e);
 }
 
 using gdi_test::Fill;
@@ -98,11 +82,9 @@ class PlatformTest : public ::testing::Test {
         Program::EndHook = [this] { ++ends; };
         auto backend = std::make_unique<ScriptedCapture>();
         capture = backend.get();
-        CaptureBackend::Install(std::move(backend));
-        win::ResetWindowServices();
+        CaptureBackend::Install(std::move(backend));  // the services were reset at the last end
         ScreenCopy::Install();
         ScreenCopy::SetSource([this] {
-            ++copies;
             if (onCopy) onCopy();
             QImage image(size, QImage::Format_ARGB32);  // alpha set: the copy drops it
             for (int y = 0; y < size.height(); ++y)
@@ -123,13 +105,10 @@ class PlatformTest : public ::testing::Test {
         EXPECT_EQ(gdi::LiveObjectCount(), objects);
         EXPECT_FALSE(ScreenCopy::Frozen());
     }
-    // The capture holder and whether the pointer is grabbed.
-    std::pair<uint32_t, bool> Captured() const { return {win::GetCapture(), capture->Grabbed()}; }
-
     ScriptedCapture* capture = nullptr;
     const QSize size = QGuiApplication::primaryScreen()->size() *
                        QGuiApplication::primaryScreen()->devicePixelRatio();
     uint32_t objects = 0, seed = 1;
-    int ends = 0, copies = 0;
+    int ends = 0;
     std::function<void()> onCopy;
 };

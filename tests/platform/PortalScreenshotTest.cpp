@@ -9,9 +9,9 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include "platform/PortalScreenshot.h"
@@ -19,15 +19,12 @@
 
 namespace {
 
-struct Answer {
-    int response;     // -1: never answers
-    QByteArray file;  // what the named file holds ("" for no uri)
-};
-
 class FakePortal : public QDBusVirtualObject {
   public:
-    Answer answer{0, {}};
-    QString file;  // the file named in the answer
+    int response = 0;    // -1: never answers
+    QByteArray content;  // what the named file holds (null: no uri)
+    QTemporaryDir dir;
+    const QString file = dir.filePath("shot.png");  // the file named in the answer
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
         if (call.member() != "Screenshot") return false;
@@ -35,18 +32,16 @@ class FakePortal : public QDBusVirtualObject {
         QString sender = call.service().mid(1).replace('.', '_');
         const QString path = "/org/freedesktop/portal/desktop/request/" + sender + "/" +
                              options.value("handle_token").toString();
-        if (answer.response >= 0) {
+        if (response >= 0) {
             QVariantMap results;
-            if (!answer.file.isNull()) {
+            if (!content.isNull()) {
                 QFile out(file);
                 out.open(QIODevice::WriteOnly);
-                out.write(answer.file);
+                out.write(content);
                 results["uri"] = QUrl::fromLocalFile(file).toString();
             }
-            QDBusMessage response =
-                QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
-            response << uint(answer.response) << results;
-            bus.send(response);
+            bus.send(QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response")
+                     << uint(response) << results);
         }
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         return true;
@@ -55,17 +50,13 @@ class FakePortal : public QDBusVirtualObject {
 
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     test_support::PrivateBus bus;
-    const QString& address = bus.address();
-    ASSERT_FALSE(address.isEmpty());
-    QDBusConnection portalBus = QDBusConnection::connectToBus(address, "fake-portal");
-    QDBusConnection clientBus = QDBusConnection::connectToBus(address, "client");
+    ASSERT_FALSE(bus.address().isEmpty());
+    QDBusConnection portalBus = QDBusConnection::connectToBus(bus.address(), "fake-portal");
+    QDBusConnection clientBus = QDBusConnection::connectToBus(bus.address(), "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
-    QTemporaryDir dir;
     FakePortal fake;
-    fake.file = dir.filePath("shot.png");
-    QFile bystander(dir.filePath("other.png"));
-    bystander.open(QIODevice::WriteOnly);
-    bystander.close();
+    QFile bystander(fake.dir.filePath("other.png"));
+    ASSERT_TRUE(bystander.open(QIODevice::WriteOnly));
 
     QImage pattern(7, 5, QImage::Format_ARGB32);
     pattern.fill(0xFF102030u);
@@ -75,9 +66,10 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && pattern.save(&buffer, "PNG"));
 
     // Answers end the wait as they come; only the portal that never answers waits out its time.
-    auto run = [&](Answer answer, int timeoutMs = 30000) {
+    auto run = [&](int response, QByteArray content, int timeoutMs = 30000) {
         PortalScreenshot portal(clientBus, timeoutMs);
-        fake.answer = answer;
+        fake.response = response;
+        fake.content = content;
         std::pair<QImage, QString> got;
         int calls = 0;
         EXPECT_TRUE(portal.Start([&](QImage image, QString error) {
@@ -85,8 +77,7 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
             ++calls;
         }));
         EXPECT_FALSE(portal.Start([](QImage, QString) {}));  // one at a time
-        for (QDeadlineTimer end(60000); calls == 0 && !end.hasExpired();)
-            QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return calls > 0; }, 60000));
         QCoreApplication::processEvents();
         EXPECT_EQ(calls, 1);
         EXPECT_FALSE(QFile::exists(fake.file));
@@ -94,23 +85,23 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     };
 
     // No portal on the bus yet.
-    EXPECT_EQ(run({0, png}).second, PortalScreenshot::NoPortalText());
+    EXPECT_EQ(run(0, png).second, PortalScreenshot::NoPortalText());
     ASSERT_TRUE(portalBus.registerVirtualObject("/org/freedesktop/portal/desktop", &fake));
     ASSERT_TRUE(portalBus.registerService("org.freedesktop.portal.Desktop"));
 
-    auto [image, error] = run({0, png});
+    auto [image, error] = run(0, png);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     ASSERT_EQ(image.size(), pattern.size());
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     EXPECT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(4))[6],
               0x405060u);  // top byte 0
 
-    EXPECT_TRUE(run({1, {}}).second.contains("拒绝"));
-    EXPECT_TRUE(run({2, {}}).second.contains("失败"));
-    EXPECT_TRUE(run({0, "not a picture"}).second.contains("无法读取"));
-    EXPECT_TRUE(run({0, {}}).second.contains("无法读取"));
-    EXPECT_TRUE(run({-1, {}}, 400).second.contains("没有回应"));
-    EXPECT_TRUE(QFile::exists(bystander.fileName()));
+    EXPECT_TRUE(run(1, {}).second.contains("拒绝"));
+    EXPECT_TRUE(run(2, {}).second.contains("失败"));
+    EXPECT_TRUE(run(0, "not a picture").second.contains("无法读取"));
+    EXPECT_TRUE(run(0, {}).second.contains("无法读取"));
+    EXPECT_TRUE(run(-1, {}, 400).second.contains("没有回应"));
+    EXPECT_TRUE(bystander.exists());
     QDBusConnection::disconnectFromBus("fake-portal");
     QDBusConnection::disconnectFromBus("client");
 }
