@@ -38,7 +38,6 @@ class LensWindowTest : public ::testing::Test {
         capture = scripted.get();
         CaptureBackend::Install(std::move(scripted));
         QScreen* s = QGuiApplication::primaryScreen();
-        ASSERT_NE(s, nullptr);
         ratio = s->devicePixelRatio();
         W = static_cast<int32_t>(std::lround(s->geometry().width() * ratio));
         H = static_cast<int32_t>(std::lround(s->geometry().height() * ratio));
@@ -74,7 +73,7 @@ class LensWindowTest : public ::testing::Test {
     bool Open() const { return fLens.Exists() && fLens->IsLoaded(); }
 
     // Shows the lens window modeless, so the test keeps control, waits for the activation, and
-    // poisons the window.
+    // marks the whole window so that any drawing shows.
     void OpenLens() {
         LensForm::SetSettingsSource(fMain->LensSource());
         fLens->Show(0, &*fMain);
@@ -84,18 +83,12 @@ class LensWindowTest : public ::testing::Test {
         }));
         QApplication::processEvents();
         model = std::make_unique<LensModel>(LensForm::Frame().LensSize);
-        Poison();
-    }
-
-    // Marks the whole window so that any drawing shows.
-    void Poison() {
         fLens->Surface()->fill(QColor(QRgb(kPoison)));
         shown = Picture(W, H, kPoison);
     }
 
     void MoveTo(double x, double y) {
         QWidget* w = fLens->Window();
-        ASSERT_NE(w, nullptr);
         const QPointF local(x / ratio, y / ratio);
         QMouseEvent e(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
@@ -124,8 +117,15 @@ class LensWindowTest : public ::testing::Test {
                     << "pixel " << x << "," << y;
     }
 
-    // The lens at corner (X, Y) shows the model, and the rest of the window `shown`.
-    void ExpectLensAt(int32_t X, int32_t Y) {
+    // The lens around (x, y) shows the model, and the rest of the window `shown`: the square's
+    // corner is the clamped position minus R, ties to even.
+    void ExpectLensAround(double x, double y) {
+        const int32_t R = LensForm::LensRadius();
+        const auto corner = [R](double v, int32_t max) {
+            return static_cast<int32_t>(
+                std::nearbyint((std::isnan(v) ? 0.0 : std::clamp(v, 0.0, double(max))) - R));
+        };
+        const int32_t X = corner(x, W - 1), Y = corner(y, H - 1);
         ASSERT_TRUE(Open());
         ASSERT_EQ(QPoint(LensForm::Frame().LastX, LensForm::Frame().LastY), QPoint(X, Y));
         const Picture lens = model->Frame(screen, X, Y);
@@ -133,17 +133,11 @@ class LensWindowTest : public ::testing::Test {
         ExpectWindow();
     }
 
-    // Moves to (x, y): the square's corner is the clamped position minus R, ties to even; the
-    // old square goes back to the screen copy.
+    // The old square goes back to the screen copy.
     void MoveAndCheck(double x, double y) {
-        const int32_t R = LensForm::LensRadius();
-        const auto corner = [R](double v, int32_t max) {
-            return static_cast<int32_t>(
-                std::nearbyint((std::isnan(v) ? 0.0 : std::clamp(v, 0.0, double(max))) - R));
-        };
         Paint();
         MoveTo(x, y);
-        ExpectLensAt(corner(x, W - 1), corner(y, H - 1));
+        ExpectLensAround(x, y);
     }
 
     ScriptedCapture* capture = nullptr;
@@ -203,7 +197,6 @@ TEST_F(LensWindowTest, EveryMoveShowsTheModelAndEveryWayOutGivesAllBack) {
                 MoveAndCheck(x, coordinate(LensForm::Frame().LastY + radius, H));
                 if (HasFatalFailure()) return;
             }
-            Poison();
             QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
             QApplication::sendEvent(fLens->cmdDummy, &focus);
             QApplication::processEvents();
@@ -294,9 +287,7 @@ TEST_F(LensWindowTest, WheelAndArrowsChangeFactorAndRadiusOnTheSpotAndThePanelKe
             EXPECT_EQ(Entries(mLens::LookUpTable()), Entries(fresh));
             EXPECT_EQ(LensForm::Frame().LensSize, 2 * s[2]);
             model = std::make_unique<LensModel>(2 * s[2]);
-            // Redrawn on the spot around the centre.
-            ExpectLensAt(int32_t(std::nearbyint(W / 2.0 - s[2])),
-                         int32_t(std::nearbyint(H / 2.0 - s[2])));
+            ExpectLensAround(W / 2.0, H / 2.0);  // redrawn on the spot
             if (HasFatalFailure()) return;
         }
         fLens->Unload();
