@@ -56,7 +56,7 @@ class LensEndToEnd : public ::testing::TestWithParam<Scenario> {
         if (s.desk == Desk::Xorg) {
             if (geteuid() != 0) GTEST_SKIP() << "Xorg with the dummy driver needs root";
             m_monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-            m_x = Xvfb::XorgDummy(m_monitors);
+            m_x = Xvfb::XorgDummy(m_monitors, QStringLiteral(XORG_DUMMY_CONF));
         } else {
             m_x = std::make_unique<Xvfb>(m_monitors[0].size());
         }

@@ -5,7 +5,6 @@
 // asked.
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -39,27 +38,14 @@ class Xvfb {
         Launch(QStringLiteral("Xvfb"), {"-screen", "0", geometry});
     }
 
-    // Xorg with the dummy driver (it needs root for -config): one RandR monitor per rectangle of
+    // Xorg with the dummy driver and `config` (it needs root): one RandR monitor per rectangle of
     // `monitors` (the first primary), the root their bounding box. Not ok() where that fails.
-    static std::unique_ptr<Xvfb> XorgDummy(const QList<QRect>& monitors) {
+    static std::unique_ptr<Xvfb> XorgDummy(const QList<QRect>& monitors, const QString& config) {
         auto x = std::unique_ptr<Xvfb>(new Xvfb());
         QRect desktop;
         for (const QRect& m : monitors) desktop |= m;
-        QFile conf(x->m_dir.filePath(QStringLiteral("xorg.conf")));
-        if (!conf.open(QIODevice::WriteOnly)) return x;
-        conf.write(
-            QStringLiteral(
-                "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 262144\n"
-                "EndSection\nSection \"Monitor\"\n Identifier \"m\"\n HorizSync 5-1000\n"
-                " VertRefresh 5-200\nEndSection\nSection \"Screen\"\n Identifier \"s\"\n"
-                " Device \"d\"\n Monitor \"m\"\n DefaultDepth 24\n SubSection \"Display\"\n"
-                "  Depth 24\n  Virtual %1 %2\n EndSubSection\nEndSection\n")
-                .arg(desktop.width())
-                .arg(desktop.height())
-                .toUtf8());
-        conf.close();
         x->Launch(QStringLiteral("Xorg"),
-                  {"-config", conf.fileName(), "-logfile", x->m_dir.filePath(QStringLiteral("log")),
+                  {"-config", config, "-logfile", x->m_dir.filePath(QStringLiteral("log")),
                    "+extension", "RANDR"});
         if (!x->ok()) return x;
         const auto size = [](QSize s) {
