@@ -102,7 +102,7 @@ TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsIts
     QApplication::processEvents();
     const int paints = fProbe->paints;
     fProbe->painted = QRegion();
-    Fill(dc, {8, 4, 18, 12}, kRed);
+    Fill(dc, {8, 4, 18, 12}, 0x0000FF);  // red: GDI colours are 0x00BBGGRR
     QApplication::processEvents();
     EXPECT_EQ(fProbe->painted, QRegion(QRect(QPoint(8, 4) / ratio, QSize(10, 8) / ratio)));
     EXPECT_EQ(fProbe->paints, paints);  // presenting is no Form_Paint
@@ -113,7 +113,7 @@ TEST_F(FormTest, ShowsActivateOnceAndOwnDcDrawingIsPresentedUnlessLockedKeepsIts
     for (uint32_t refused : {fOther->hWnd(), 0xDEADu})  // one window at a time; bad handles
         EXPECT_EQ(win::LockWindowUpdate(refused), 0);
     fProbe->painted = QRegion();
-    Fill(dc, {40, 4, 50, 10}, kRed);
+    Fill(dc, {40, 4, 50, 10}, 0x0000FF);
     QApplication::processEvents();
     EXPECT_TRUE(fProbe->painted.isEmpty());
     EXPECT_EQ(fProbe->Surface()->pixel(40, 4) & 0xFFFFFFu, 0xFF0000u);  // drawn, not shown

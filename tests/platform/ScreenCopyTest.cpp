@@ -44,7 +44,6 @@ TEST_F(ScreenCopyTest, FreshCopiesUnlessFrozenAndAFrozenScreenFormStartsAsTheCop
     onCopy = [&] { visibleAtCopy = fProbe->Window() && fProbe->Window()->isVisible(); };
     fProbe->frozen = true;
     fProbe->Show();
-    QApplication::processEvents();
     EXPECT_FALSE(visibleAtCopy);
     ASSERT_TRUE(ScreenCopy::Frozen() && fProbe->Surface());
     EXPECT_EQ(fProbe->Surface()->pixel(10, 20) & 0xFFFFFFu, ScreenAt(7, 10, 20));

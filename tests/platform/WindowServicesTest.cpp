@@ -8,12 +8,6 @@ namespace {
 
 class WindowServicesTest : public PlatformTest {
   protected:
-    void SetUp() override {
-        PlatformTest::SetUp();
-        ShowAndActivate(*fOther);
-        ShowAndActivate(*fProbe);
-        h = fProbe->hWnd();
-    }
     // The capture holder and whether the pointer is grabbed.
     std::pair<uint32_t, bool> Captured() const { return {win::GetCapture(), capture->Grabbed()}; }
     // A left button press (`down`) or release over the probe, through the native window where
@@ -25,10 +19,11 @@ class WindowServicesTest : public PlatformTest {
         QCoreApplication::sendEvent(fProbe->Window()->windowHandle(), &e);
         return Captured();
     }
-    uint32_t h = 0;
 };
 
 TEST_F(WindowServicesTest, CaptureLastsUntilReleaseOrLossAndTheCursorHidesBelowZero) {
+    ShowAndActivate(*fProbe);
+    const uint32_t h = fProbe->hWnd();
     EXPECT_EQ(Button(true), std::pair(h, false));  // the button's own grab
     EXPECT_EQ(Button(false), std::pair(0u, false));
     // Moves go on without the capture, in device pixels, with buttons and shift state.

@@ -43,8 +43,7 @@ void OnXcb() {
     SetRootBackground(other, reinterpret_cast<const uint32_t*>(pattern.constBits()));
     const QRect area(30, 20, 200, 130);
     const QImage shared = X11RootCopy(area, true), socket = X11RootCopy(area, false);
-    EXPECT_NE(X11ShmSegment(shared), 0u);
-    EXPECT_EQ(X11ShmSegment(socket), 0u);
+    EXPECT_TRUE(X11ShmSegment(shared) != 0 && X11ShmSegment(socket) == 0);
     EXPECT_TRUE(shared == pattern.copy(area) && socket == pattern.copy(area));
 
     ShowAndActivate(*fProbe);
