@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the form runtime tests: a probe form that records its events, a fixture with a
-// scripted capture and a seeded screen that checks every form, window and GDI object is gone
-// afterwards, and small event helpers.
+// Shared by the form runtime tests: a probe form that records its events, and a fixture with a
+// scripted capture and a seeded screen that checks every form, window and GDI object is gone.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -69,7 +68,6 @@ inline void ShowAndActivate(ProbeForm& form) {
 }
 
 using gdi_test::Fill;
-inline constexpr gdi::COLORREF kRed = 0x0000FF;
 
 // Pixel (x, y) of the test screen made from `seed`, as 0x00RRGGBB: a hash, distinct nearby.
 inline uint32_t ScreenAt(uint32_t seed, int x, int y) {

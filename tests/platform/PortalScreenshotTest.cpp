@@ -50,7 +50,6 @@ class FakePortal : public QDBusVirtualObject {
 
 TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
     test_support::PrivateBus bus;
-    ASSERT_FALSE(bus.address().isEmpty());
     QDBusConnection portalBus = QDBusConnection::connectToBus(bus.address(), "fake-portal");
     QDBusConnection clientBus = QDBusConnection::connectToBus(bus.address(), "client");
     ASSERT_TRUE(portalBus.isConnected() && clientBus.isConnected());
@@ -91,10 +90,8 @@ TEST(PortalScreenshot, AnswersEveryOutcomeOnceAndRemovesOnlyTheNamedFile) {
 
     auto [image, error] = run(0, png);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    ASSERT_EQ(image.size(), pattern.size());
-    EXPECT_EQ(image.format(), QImage::Format_RGB32);
-    EXPECT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(4))[6],
-              0x405060u);  // top byte 0
+    ASSERT_EQ(image, pattern.convertToFormat(QImage::Format_RGB32));  // which ignores the top byte
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(4))[6], 0x405060u);
 
     EXPECT_TRUE(run(1, {}).second.contains("拒绝"));
     EXPECT_TRUE(run(2, {}).second.contains("失败"));

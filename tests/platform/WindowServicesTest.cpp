@@ -8,36 +8,30 @@ namespace {
 
 class WindowServicesTest : public PlatformTest {
   protected:
-    void SetUp() override {
-        PlatformTest::SetUp();
-        ShowAndActivate(*fOther);
-        ShowAndActivate(*fProbe);
-        h = fProbe->hWnd();
-    }
     // The capture holder and whether the pointer is grabbed.
     std::pair<uint32_t, bool> Captured() const { return {win::GetCapture(), capture->Grabbed()}; }
-    // A left button press or release over the probe (through the native window, where the
-    // capture watches) or a move (straight to the widget), and the capture state after it.
-    std::pair<uint32_t, bool> Mouse(QEvent::Type type, QPointF at = {5, 5},
-                                    Qt::MouseButtons held = Qt::NoButton,
-                                    Qt::KeyboardModifiers mods = {}) {
-        const bool move = type == QEvent::MouseMove;
-        QWidget* w = fProbe->Window();
-        QMouseEvent e(type, at, w->mapToGlobal(at), move ? Qt::NoButton : Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : held, mods);
-        QCoreApplication::sendEvent(move ? static_cast<QObject*>(w) : w->windowHandle(), &e);
+    // A left button press (`down`) or release over the probe, through the native window where
+    // the capture watches, and the capture state after it.
+    std::pair<uint32_t, bool> Button(bool down) {
+        const QPointF at(5, 5);
+        QMouseEvent e(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at, at,
+                      Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(fProbe->Window()->windowHandle(), &e);
         return Captured();
     }
-    uint32_t h = 0;
 };
 
 TEST_F(WindowServicesTest, CaptureLastsUntilReleaseOrLossAndTheCursorHidesBelowZero) {
-    EXPECT_EQ(Mouse(QEvent::MouseButtonPress), std::pair(h, false));  // the button's own grab
-    EXPECT_EQ(Mouse(QEvent::MouseButtonRelease), std::pair(0u, false));
+    ShowAndActivate(*fProbe);
+    const uint32_t h = fProbe->hWnd();
+    EXPECT_EQ(Button(true), std::pair(h, false));  // the button's own grab
+    EXPECT_EQ(Button(false), std::pair(0u, false));
     // Moves go on without the capture, in device pixels, with buttons and shift state.
     const float ratio = fProbe->Window()->devicePixelRatioF();
-    Mouse(QEvent::MouseMove, {10.5, 20}, Qt::LeftButton | Qt::RightButton,
-          Qt::ShiftModifier | Qt::AltModifier);
+    const QPointF at(10.5, 20);  // where on the screen does not matter
+    QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::LeftButton | Qt::RightButton,
+                     Qt::ShiftModifier | Qt::AltModifier);
+    QCoreApplication::sendEvent(fProbe->Window(), &move);
     EXPECT_EQ(fProbe->moves,
               (std::vector<std::array<float, 4>>{{3, 5, 10.5f * ratio, 20 * ratio}}));
     EXPECT_TRUE(fProbe->Window()->hasMouseTracking());
@@ -51,8 +45,8 @@ TEST_F(WindowServicesTest, CaptureLastsUntilReleaseOrLossAndTheCursorHidesBelowZ
     EXPECT_EQ(win::SetCapture(h), 0u);
     for (uint32_t bad : {0u, 0xDEADu}) EXPECT_EQ(win::SetCapture(bad), 0u);
     EXPECT_EQ(win::SetCapture(h), h);  // the previous holder
-    EXPECT_EQ(Mouse(QEvent::MouseButtonPress), std::pair(h, true));
-    EXPECT_EQ(Mouse(QEvent::MouseButtonRelease), std::pair(0u, false));
+    EXPECT_EQ(Button(true), std::pair(h, true));
+    EXPECT_EQ(Button(false), std::pair(0u, false));
     win::SetCapture(h);
     EXPECT_EQ(win::SetCapture(fOther->hWnd()), h);  // taken from the other form
     EXPECT_EQ(win::GetCapture(), fOther->hWnd());
@@ -84,7 +78,6 @@ TEST_F(WindowServicesTest, CaptureLastsUntilReleaseOrLossAndTheCursorHidesBelowZ
                   count < 0 ? Qt::BlankCursor : Qt::ArrowCursor);
         EXPECT_EQ(capture->CursorBlank(), capture->Grabbed() && count < 0);
     };
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     for (auto [bShow, count] : {std::pair{0, -1}, {0, -2}, {1, -1}}) show(bShow, count);
     win::SetCapture(fOther->hWnd());  // a grab taken while hidden shows no cursor
     EXPECT_TRUE(capture->CursorBlank());

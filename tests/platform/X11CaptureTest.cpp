@@ -30,7 +30,6 @@ void Fence(Display* other, int dx) {
 }
 
 void OnXcb() {
-    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     Program::EndHook = [] {};
     Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
@@ -44,8 +43,7 @@ void OnXcb() {
     SetRootBackground(other, reinterpret_cast<const uint32_t*>(pattern.constBits()));
     const QRect area(30, 20, 200, 130);
     const QImage shared = X11RootCopy(area, true), socket = X11RootCopy(area, false);
-    EXPECT_NE(X11ShmSegment(shared), 0u);
-    EXPECT_EQ(X11ShmSegment(socket), 0u);
+    EXPECT_TRUE(X11ShmSegment(shared) != 0 && X11ShmSegment(socket) == 0);
     EXPECT_TRUE(shared == pattern.copy(area) && socket == pattern.copy(area));
 
     ShowAndActivate(*fProbe);
@@ -63,7 +61,6 @@ void OnXcb() {
     ExpectCapture(other, 0);
 
     // Another client holding the pointer: the grab fails honestly.
-    ASSERT_TRUE(PointerFree(other));
     XGrabPointer(other, DefaultRootWindow(other), False, ButtonPressMask, GrabModeAsync,
                  GrabModeAsync, None, None, CurrentTime);
     XSync(other, False);
@@ -76,41 +73,37 @@ void OnXcb() {
 
     // A click ends the capture taken by SetCapture; then a press captures by itself until its
     // release.
-    for (int round = 0; round < 2; ++round) {
-        for (bool press : {true, false}) {
-            XTestFakeButtonEvent(other, 1, press ? True : False, 0);
-            XSync(other, False);
-            ExpectCapture(other, press ? h : 0);
-        }
+    for (bool press : {true, false, true, false}) {
+        XTestFakeButtonEvent(other, 1, press ? True : False, 0);
+        XSync(other, False);
+        ExpectCapture(other, press ? h : 0);
     }
 
-    // Focus taken away by another client ends the capture.
+    // Focus taken away by another client, and then the unload, end the capture.
     fProbe->Window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == fProbe->Window(); }));
-    win::SetCapture(h);
-    ASSERT_EQ(win::GetCapture(), h);
-    XSetInputFocus(other, PointerRoot, RevertToPointerRoot, CurrentTime);
-    XSync(other, False);
-    ExpectCapture(other, 0);
-
-    win::SetCapture(h);  // unloading while grabbed gives the pointer back
-    ASSERT_EQ(win::GetCapture(), h);
-    fProbe->Unload();
-    ExpectCapture(other, 0);
+    for (bool unload : {false, true}) {
+        win::SetCapture(h);
+        ExpectCapture(other, h);
+        if (unload)
+            fProbe->Unload();
+        else
+            XSetInputFocus(other, PointerRoot, RevertToPointerRoot, CurrentTime);
+        XSync(other, False);
+        ExpectCapture(other, 0);
+    }
     FormInstanceBase::ReleaseAll();
     XCloseDisplay(other);
 }
-// Runs again as a child of this executable on the private server, with the xcb platform, where
-// the same test runs the body.
+// Runs again as a child of this executable on the private server, where the xcb platform (the
+// tests themselves run offscreen) makes the same test run the body.
 TEST(X11Capture, GrabIsCheckedExclusiveAndGivenBack) {
-    if (qEnvironmentVariableIsSet("LUCIVANE_X11_CHILD")) return OnXcb();
+    if (QGuiApplication::platformName() == QStringLiteral("xcb")) return OnXcb();
     Xvfb x(QSize(640, 480));
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
-    QProcessEnvironment env = x.ClientEnvironment();
-    env.insert(QStringLiteral("LUCIVANE_X11_CHILD"), QStringLiteral("1"));
     OwnedProcess child;
-    ASSERT_TRUE(
-        x.Start(child, QStringLiteral("/proc/self/exe"), env, {"--gtest_filter=X11Capture.*"}));
+    ASSERT_TRUE(x.Start(child, QStringLiteral("/proc/self/exe"), x.ClientEnvironment(),
+                        {"--gtest_filter=X11Capture.*"}));
     const bool ended = child.waitForFinished(60000);
     const std::string output = child.readAllStandardOutput().toStdString();
     EXPECT_TRUE(ended && child.exitCode() == 0 &&
